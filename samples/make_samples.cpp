@@ -1,0 +1,83 @@
+// Writes one small, plausible sample file per asset format into the folder given on the
+// command line, for the demo and as seeds for the fuzzers. Everything is made up here.
+
+#include <bit>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Little-endian bytes in file order.
+class Bytes {
+ public:
+  Bytes& u8(std::uint8_t value) {
+    data_.push_back(static_cast<char>(value));
+    return *this;
+  }
+  Bytes& u16(std::uint16_t value) { return little(value, 2); }
+  Bytes& i32(std::int32_t value) { return little(static_cast<std::uint32_t>(value), 4); }
+  Bytes& f32(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
+  Bytes& text(std::string_view value) {
+    data_.append(value);
+    return *this;
+  }
+  Bytes& name(std::string_view value) { return u16(static_cast<std::uint16_t>(value.size())).text(value); }
+  const std::string& str() const { return data_; }
+
+ private:
+  Bytes& little(std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) data_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return *this;
+  }
+  std::string data_;
+};
+
+struct Bone {
+  std::string_view name;
+  std::uint16_t parent;
+  float x, y, z;
+};
+
+// A small biped: each bone's three rows are a rotation (identity here), a translation and a
+// scale, padded to four floats.
+Bytes skeleton() {
+  const std::vector<Bone> bones = {
+      {"root", 65535, 0.0f, 0.0f, 0.0f},     {"pelvis", 0, 0.0f, 0.95f, 0.0f},
+      {"spine", 1, 0.0f, 0.12f, 0.00002f},    {"head", 2, 0.0f, 0.45f, 0.02f},
+      {"l_thigh", 1, 0.11f, -0.05f, 0.0f},   {"r_thigh", 1, -0.11f, -0.05f, 0.0f},
+  };
+  Bytes out;
+  out.i32(1).i32(static_cast<std::int32_t>(bones.size()));
+  for (const Bone& bone : bones) {
+    out.name(bone.name).u16(bone.parent);
+    out.f32(1).f32(0).f32(0).f32(0);
+    out.f32(bone.x).f32(bone.y).f32(bone.z).f32(1);
+    out.f32(1).f32(1).f32(1).f32(0);
+  }
+  return out;
+}
+
+bool writeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.str().data(), static_cast<std::streamsize>(bytes.str().size()));
+  return static_cast<bool>(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: make_samples OUTPUT_FOLDER\n";
+    return 2;
+  }
+  const std::string folder = argv[1];
+  if (!writeFile(folder + "/skeleton.ske", skeleton())) {
+    std::cerr << "make_samples: cannot write into " << folder << "\n";
+    return 1;
+  }
+  return 0;
+}

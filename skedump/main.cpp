@@ -1,0 +1,160 @@
+// skedump: prints a labelled report of a skeleton file (.ske).
+//
+// Layout, little-endian: i32 header value (must be 1), i32 bone count, then per bone a u16 name
+// length L (at most 128), L name bytes, a u16 short value and twelve floats in three rows of
+// four. Every line is written the moment its fields have been read, so a file that ends early
+// shows everything before the break, then one "***ERROR" line.
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "number_text.hpp"
+
+namespace skedump {
+namespace {
+
+constexpr std::string_view kUsage =
+    "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.ske\n\n";
+constexpr std::int32_t kExpectedHeader = 1;
+constexpr std::uint16_t kMaxNameLength = 128;
+constexpr std::size_t kFloatRows = 3;
+constexpr std::size_t kFloatsPerRow = 4;
+
+// Where a read ran out of file: the offset of the end and the field being read.
+struct FileEndsEarly {
+  std::uint64_t endOffset;
+  std::string field;
+};
+
+// Reads little-endian fields front to back and knows the offset of each; a short read throws
+// FileEndsEarly naming the field (and the bone, when there is one).
+class FieldReader {
+ public:
+  explicit FieldReader(std::istream& in) : in_(in) {}
+
+  std::int32_t i32(const char* field, std::int64_t bone = 0) {
+    return static_cast<std::int32_t>(littleEndian<4>(field, bone));
+  }
+  std::uint16_t u16(const char* field, std::int64_t bone = 0) {
+    return static_cast<std::uint16_t>(littleEndian<2>(field, bone));
+  }
+  float f32(const char* field, std::int64_t bone) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field, bone)));
+  }
+  void bytes(char* out, std::size_t count, const char* field, std::int64_t bone) {
+    in_.read(out, static_cast<std::streamsize>(count));
+    offset_ += static_cast<std::uint64_t>(in_.gcount());
+    if (!in_) {
+      std::string where = field;
+      if (bone > 0) where += " of bone " + std::to_string(bone);
+      throw FileEndsEarly{offset_, where};
+    }
+  }
+
+ private:
+  template <std::size_t Size>
+  std::uint32_t littleEndian(const char* field, std::int64_t bone) {
+    std::array<unsigned char, Size> raw{};
+    bytes(reinterpret_cast<char*>(raw.data()), Size, field, bone);
+    std::uint32_t value = 0;
+    for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
+    return value;
+  }
+
+  std::istream& in_;
+  std::uint64_t offset_ = 0;
+};
+
+// The name as reported: its bytes up to the first NUL, never beyond its own length.
+std::string_view nameText(const char* name, std::size_t length) {
+  const void* nul = std::memchr(name, '\0', length);
+  return {name, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name) : length};
+}
+
+void dumpFloatRows(FieldReader& reader, std::int64_t bone) {
+  for (std::size_t row = 0; row < kFloatRows; ++row) {
+    std::array<float, kFloatsPerRow> floats{};
+    for (float& value : floats) value = reader.f32("Floats", bone);
+    std::cout << floatText(floats[0]);
+    for (std::size_t i = 1; i < kFloatsPerRow; ++i) std::cout << '\t' << floatText(floats[i]);
+    std::cout << std::endl;
+  }
+}
+
+// Dumps one bone entry; false when its name length is refused and the dump must stop.
+bool dumpBone(FieldReader& reader, std::int64_t bone) {
+  std::cout << "*Reading Bone #: " << bone << std::endl;
+  std::cout << "___________________" << std::endl;
+  const std::uint16_t nameLength = reader.u16("NameTextLength", bone);
+  std::cout << " NameTextLength: " << nameLength << std::endl;
+  if (nameLength > kMaxNameLength) {
+    std::cout << "***ERROR***  name length > " << kMaxNameLength << std::endl;
+    return false;
+  }
+  std::array<char, kMaxNameLength> name{};
+  reader.bytes(name.data(), nameLength, "BoneName", bone);
+  std::cout << " BoneName: \"" << nameText(name.data(), nameLength) << '"' << std::endl;
+  const std::uint16_t shortValue = reader.u16("Short", bone);
+  std::cout << " Short: " << shortValue << std::endl;
+  // The empty line between the short value and the first row of floats.
+  std::cout << std::endl;
+  dumpFloatRows(reader, bone);
+  return true;
+}
+
+void dumpSkeleton(FieldReader& reader) {
+  const std::int32_t header = reader.i32("header1");
+  std::cout << "header1: " << header << std::endl;
+  const std::int32_t boneCount = reader.i32("NumberOfBones");
+  std::cout << "NumberOfBones: " << boneCount << std::endl;
+  std::cout << "----------------" << std::endl << std::endl;
+  if (header != kExpectedHeader) {
+    std::cout << "***ERROR***  Header != 1 __ " << header << std::endl;
+    return;
+  }
+  // Each bone is printed as it is read and then forgotten, so any count is dumped whole.
+  for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
+    if (!dumpBone(reader, bone)) break;
+  }
+  std::cout << std::endl << std::endl;
+}
+
+int openFailure(const char* path, const std::string& reason) {
+  std::cout << "***ERROR cannot open " << path << ": " << reason << std::endl;
+  return 1;
+}
+
+int run(const char* path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return openFailure(path, std::strerror(EISDIR));
+  std::ifstream file(path, std::ios::in | std::ios::binary);
+  if (!file) return openFailure(path, std::strerror(errno));
+  FieldReader reader(file);
+  try {
+    dumpSkeleton(reader);
+  } catch (const FileEndsEarly& end) {
+    std::cout << "***ERROR " << path << " ends at byte " << end.endOffset << " while reading "
+              << end.field << std::endl;
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace skedump
+
+int main(int argc, char** argv) {
+  if (argc <= 1) {
+    std::cout << skedump::kUsage;
+    return 0;
+  }
+  return skedump::run(argv[1]);
+}

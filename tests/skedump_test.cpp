@@ -1,0 +1,175 @@
+// End-to-end tests of skedump: fixture skeletons built here, the tool spawned on them, and its
+// whole output and exit code compared.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bytes.hpp"
+#include "dump_checks.hpp"
+#include "run_tool.hpp"
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+const std::string kUsage =
+    "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.ske\n\n";
+const std::string kHeaderLines = "header1: 1\nNumberOfBones: ";
+const std::string kRule = "----------------\n\n";
+
+RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
+  ScratchDir dir;
+  testing_support::writeFile(dir / "in.ske", file.str());
+  std::vector<std::string> args{"in.ske"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
+  testing_support::expectCleanRun(result);
+  return result;
+}
+
+// A bone entry whose twelve floats are all `value`.
+Bytes bone(std::string_view name, std::uint16_t shortValue, float value = 0) {
+  Bytes entry;
+  entry.name(name).u16(shortValue);
+  for (int i = 0; i < 12; ++i) entry.f32(value);
+  return entry;
+}
+
+std::string boneReport(int number, std::string_view lengthAndName, std::string_view shortValue,
+                       std::string_view rows) {
+  return "*Reading Bone #: " + std::to_string(number) + "\n___________________\n" +
+         " NameTextLength: " + std::string(lengthAndName) + "\"\n Short: " +
+         std::string(shortValue) + "\n\n" + std::string(rows);
+}
+
+const std::string kZeroRows = "0\t0\t0\t0\n0\t0\t0\t0\n0\t0\t0\t0\n";
+
+// Two bones: labels, quotes, tabs, the empty line before the rows, floats in both forms.
+Bytes twoBones() {
+  Bytes file;
+  file.i32(1).i32(2);
+  file.name("root").u16(7);
+  file.f32(1).f32(0).f32(0).f32(0);
+  file.f32(0.5f).f32(-2.25f).f32(0.00001f).f32(2500000.0f);
+  file.f32(10000000.0f).f32(123456.0f).f32(1234567.0f).f32(-0.0f);
+  file.append(bone("l_arm", 65535, 0.25f));
+  return file;
+}
+
+const std::string kTwoBonesReport =
+    kHeaderLines + "2\n" + kRule +
+    boneReport(1, "4\n BoneName: \"root", "7",
+               "1\t0\t0\t0\n0.5\t-2.25\t1e-005\t2.5e+006\n1e+007\t123456\t1.23457e+006\t-0\n") +
+    boneReport(2, "5\n BoneName: \"l_arm", "65535",
+               "0.25\t0.25\t0.25\t0.25\n0.25\t0.25\t0.25\t0.25\n0.25\t0.25\t0.25\t0.25\n") +
+    "\n\n";
+
+TEST(SkedumpCommandLine, WithoutArgumentsPrintsUsage) {
+  ScratchDir dir;
+  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
+  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpCommandLine, ExtraArgumentsAreIgnored) {
+  const RunResult result = dump(twoBones(), {"other.ske", "--flag"});
+  EXPECT_EQ(result.out, kTwoBonesReport);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpReport, TwoBonesByteForByte) {
+  const RunResult result = dump(twoBones());
+  EXPECT_EQ(result.out, kTwoBonesReport);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpReport, HeaderOtherThanOneStopsAfterTheHeaderLines) {
+  const RunResult result = dump(Bytes().i32(2).i32(5).append(bone("x", 1)));
+  EXPECT_EQ(result.out, "header1: 2\nNumberOfBones: 5\n" + kRule + "***ERROR***  Header != 1 __ 2\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpReport, NoBonesForZeroOrNegativeCount) {
+  for (const std::int32_t count : {0, -1, INT32_MIN}) {
+    SCOPED_TRACE(count);
+    const RunResult result = dump(Bytes().i32(1).i32(count));
+    EXPECT_EQ(result.out, kHeaderLines + std::to_string(count) + "\n" + kRule + "\n\n");
+    EXPECT_EQ(result.exitCode, 0);
+  }
+}
+
+TEST(SkedumpNames, LengthLimitIs128) {
+  const std::string longest(128, 'n');
+  RunResult result = dump(Bytes().i32(1).i32(1).append(bone(longest, 3)));
+  EXPECT_EQ(result.out, kHeaderLines + "1\n" + kRule +
+                            boneReport(1, "128\n BoneName: \"" + longest, "3", kZeroRows) + "\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+
+  result = dump(Bytes().i32(1).i32(2).append(bone(longest + "n", 3)).append(bone("b", 4)));
+  EXPECT_EQ(result.out, kHeaderLines + "2\n" + kRule +
+                            "*Reading Bone #: 1\n___________________\n NameTextLength: 129\n"
+                            "***ERROR***  name length > 128\n\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpNames, NulEndsThePrintedNameButNotTheField) {
+  const std::string name("ab\0cd", 5);
+  const RunResult result =
+      dump(Bytes().i32(1).i32(2).append(bone(name, 9)).append(bone("", 10)));
+  EXPECT_EQ(result.out, kHeaderLines + "2\n" + kRule +
+                            boneReport(1, "5\n BoneName: \"ab", "9", kZeroRows) +
+                            boneReport(2, "0\n BoneName: \"", "10", kZeroRows) + "\n\n");
+}
+
+TEST(SkedumpReport, ThreeHundredBonesAreAllDumped) {
+  Bytes file;
+  file.i32(1).i32(300);
+  std::string expected = kHeaderLines + "300\n" + kRule;
+  for (int number = 1; number <= 300; ++number) {
+    const std::string name = "b" + std::to_string(number);
+    file.append(bone(name, static_cast<std::uint16_t>(number)));
+    expected += boneReport(number, std::to_string(name.size()) + "\n BoneName: \"" + name,
+                           std::to_string(number), kZeroRows);
+  }
+  const RunResult result = dump(file);
+  EXPECT_EQ(result.out, expected + "\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkedumpFailures, FileThatCannotBeOpened) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "folder.ske");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"missing.ske", "***ERROR cannot open missing.ske: No such file or directory\n"},
+      {"folder.ske", "***ERROR cannot open folder.ske: Is a directory\n"},
+  };
+  for (const auto& [path, message] : cases) {
+    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
+    testing_support::expectCleanRun(result);
+    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(result.exitCode, 1);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.ske"));
+}
+
+TEST(SkedumpFailures, FileEndingEarlyNamesFieldAndOffset) {
+  // Cut in bone 2's second row of floats: header 8, bone 1 56, bone 2 9 + 16 + 4 bytes.
+  const std::string cut = twoBones().str().substr(0, 93);
+  const RunResult result = dump(Bytes().raw(cut));
+  const std::string firstRow = "0.25\t0.25\t0.25\t0.25\n";
+  EXPECT_EQ(result.out, kTwoBonesReport.substr(0, kTwoBonesReport.find(firstRow) + firstRow.size()) +
+                            "***ERROR in.ske ends at byte 93 while reading Floats of bone 2\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST(SkedumpFailures, EveryCutOfAValidFile) {
+  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, twoBones().str(),
+                                                        kTwoBonesReport);
+}
+
+}  // namespace
