@@ -61,6 +61,24 @@ Bytes skeleton() {
   return out;
 }
 
+// Four vertices of a small cloth strip: two bound whole to one bone, two of weight 0.5 with
+// their extension blocks; then the names of the bones they belong to.
+Bytes skin() {
+  Bytes out;
+  out.i32(1).i32(4);
+  for (int i = 0; i < 4; ++i) {
+    const bool shared = i >= 2;
+    const auto x = static_cast<float>(i) * 0.25f;
+    out.f32(x).f32(-0.5f).f32(1.75f);                     // position X, Z, Y
+    out.u8(0).u8(static_cast<std::uint8_t>(i / 2)).u8(0xFF);  // flagA, bone, flagC
+    out.f32(shared ? 0.5f : 1.0f);
+    out.f32(0.1f).f32(0.00003f).f32(0.2f);  // envelope X, Z, Y
+    if (shared) out.u8(1).u8(2).f32(0.5f).f32(0).f32(1).f32(0);
+  }
+  out.u16(3).name("body").name("cape").name(std::string_view("cape_tip\0old", 12));
+  return out;
+}
+
 bool writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.str().data(), static_cast<std::streamsize>(bytes.str().size()));
@@ -75,7 +93,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  if (!writeFile(folder + "/skeleton.ske", skeleton())) {
+  if (!writeFile(folder + "/skeleton.ske", skeleton()) || !writeFile(folder + "/skin.skn", skin())) {
     std::cerr << "make_samples: cannot write into " << folder << "\n";
     return 1;
   }

@@ -1,0 +1,219 @@
+// skndump: prints a labelled report of a skin file (.skn).
+//
+// Layout, little-endian: i32 header value (must be 1), i32 vertex count, the vertex records,
+// then a u16 name count and that many names (u16 length L, L bytes). A vertex record is 31
+// bytes: position (floats X, Z, Y), three signed bytes flagA, bone and flagC, the weight (must
+// be exactly 1.0 or 0.5) and the envelope (floats X, Z, Y). A vertex of weight 0.5 carries an
+// 18-byte extension block: two signed flag bytes, a second weight and three C_Floats.
+// Every line is written the moment its fields have been read, so a file that ends early shows
+// everything before the break, then one "***ERROR" line.
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "number_text.hpp"
+
+namespace skndump {
+namespace {
+
+constexpr std::string_view kUsage =
+    "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
+constexpr std::string_view kNameRule = "\n================\n";
+constexpr std::int32_t kExpectedHeader = 1;
+constexpr float kFullWeight = 1.0f;
+constexpr float kHalfWeight = 0.5f;  // the weight that announces an extension block
+
+// Where a read ran out of file: the offset of the end and the field being read.
+struct FileEndsEarly {
+  std::uint64_t endOffset;
+  std::string field;
+};
+
+// Reads little-endian fields front to back and knows the offset of each; a short read throws
+// FileEndsEarly naming the field and the record being read.
+class FieldReader {
+ public:
+  explicit FieldReader(std::istream& in) : in_(in) {}
+
+  void enterRecord(const char* kind, std::int64_t number) {
+    recordKind_ = kind;
+    recordNumber_ = number;
+  }
+
+  std::int32_t i32(const char* field) {
+    return static_cast<std::int32_t>(littleEndian<4>(field));
+  }
+  std::uint16_t u16(const char* field) { return static_cast<std::uint16_t>(littleEndian<2>(field)); }
+  // A signed byte, widened so that it prints as a number, never as a character.
+  std::int16_t i8(const char* field) {
+    return static_cast<std::int8_t>(static_cast<std::uint8_t>(littleEndian<1>(field)));
+  }
+  float f32(const char* field) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field)));
+  }
+  void bytes(char* out, std::size_t count, const char* field) {
+    in_.read(out, static_cast<std::streamsize>(count));
+    offset_ += static_cast<std::uint64_t>(in_.gcount());
+    if (!in_) {
+      std::string where = field;
+      if (recordKind_ != nullptr) where += " of " + (recordKind_ + (" " + std::to_string(recordNumber_)));
+      throw FileEndsEarly{offset_, where};
+    }
+  }
+
+ private:
+  template <std::size_t Size>
+  std::uint32_t littleEndian(const char* field) {
+    std::array<unsigned char, Size> raw{};
+    bytes(reinterpret_cast<char*>(raw.data()), Size, field);
+    std::uint32_t value = 0;
+    for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
+    return value;
+  }
+
+  std::istream& in_;
+  std::uint64_t offset_ = 0;
+  const char* recordKind_ = nullptr;
+  std::int64_t recordNumber_ = 0;
+};
+
+// Three floats stored in the order X, Z, Y.
+struct StoredXzy {
+  float x, z, y;
+};
+
+StoredXzy readXzy(FieldReader& reader, const char* field) {
+  const float x = reader.f32(field);
+  const float z = reader.f32(field);
+  const float y = reader.f32(field);
+  return {x, z, y};
+}
+
+void dumpExtensionBlock(FieldReader& reader) {
+  for (int flag = 1; flag <= 2; ++flag) {
+    const std::int16_t value = reader.i8("_EX flag");
+    std::cout << '\t' << flag << "_EX flag(0.5): " << value << std::endl;
+  }
+  const float secondWeight = reader.f32("second Weight");
+  std::cout << "   Weight: " << floatText(secondWeight) << "\t// Scale, weight or something"
+            << std::endl;
+  for (int i = 0; i < 3; ++i) {
+    const float value = reader.f32("C_Float");
+    std::cout << " C_Float: " << floatText(value) << std::endl;
+  }
+}
+
+void dumpFlags(FieldReader& reader) {
+  struct Flag {
+    const char* field;
+    const char* label;
+  };
+  constexpr std::array<Flag, 3> kFlags{{{"flagA", "flagA:           "},
+                                        {"bone", "Belongs to bone: "},
+                                        {"flagC", "flagC:           "}}};
+  for (const Flag& flag : kFlags) {
+    const std::int16_t value = reader.i8(flag.field);
+    std::cout << '\t' << flag.label << value << std::endl;
+  }
+}
+
+// Dumps one vertex record; false when its weight is neither 1.0 nor 0.5 and the dump must stop.
+bool dumpVertex(FieldReader& reader, std::int64_t vertex) {
+  reader.enterRecord("vertex", vertex);
+  std::cout << "*Reading Vertex #: " << vertex << std::endl;
+  std::cout << "___________________" << std::endl;
+  const StoredXzy position = readXzy(reader, "Vertex Pos");
+  std::cout << " Vertex Pos_X: " << floatText(position.x) << std::endl;
+  std::cout << " Vertex Pos_Y: " << floatText(position.y) << std::endl;
+  std::cout << " Vertex Pos_Z: " << floatText(position.z) << std::endl;
+  dumpFlags(reader);
+  const float weight = reader.f32("Weight");
+  std::cout << "   Weight: " << floatText(weight) << std::endl;
+  const StoredXzy envelope = readXzy(reader, "Envelope");
+  std::cout << "  Envelope_X: " << floatText(envelope.x) << std::endl;
+  std::cout << "  Envelope_Y: " << floatText(envelope.y) << std::endl;
+  std::cout << "  Envelope_Z: " << floatText(envelope.z) << std::endl;
+  // Exact comparisons; a NaN weight equals neither and takes the error path.
+  if (weight != kFullWeight && weight != kHalfWeight) {
+    std::cout << "***ERROR*** ?_float (unknown1) = " << floatText(weight) << std::endl;
+    return false;
+  }
+  if (weight == kHalfWeight) dumpExtensionBlock(reader);
+  std::cout << std::endl;
+  return true;
+}
+
+void dumpNames(FieldReader& reader) {
+  reader.enterRecord(nullptr, 0);
+  const std::uint16_t nameCount = reader.u16("Number of Names");
+  std::cout << kNameRule << " Number of Names: " << nameCount << kNameRule;
+  // One buffer serves every name: each is printed as soon as it is read.
+  std::array<char, UINT16_MAX> name{};
+  for (std::int32_t number = 1; number <= nameCount; ++number) {
+    reader.enterRecord("name", number);
+    const std::uint16_t length = reader.u16("name length");
+    reader.bytes(name.data(), length, "Text");
+    const void* nul = std::memchr(name.data(), '\0', length);
+    const std::size_t shown =
+        nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name.data()) : length;
+    std::cout << "Text_" << number << " :\t" << std::string_view(name.data(), shown) << std::endl;
+  }
+}
+
+void dumpSkin(FieldReader& reader) {
+  const std::int32_t header = reader.i32("header1");
+  std::cout << "(.skn)header1: " << header << std::endl;
+  const std::int32_t vertexCount = reader.i32("NumberOf Verticies");
+  std::cout << "NumberOf Verticies: " << vertexCount << std::endl;
+  std::cout << "----------------" << std::endl << std::endl;
+  if (header != kExpectedHeader) {
+    std::cout << "***ERROR***  Header != 1 __ " << header << std::endl;
+    return;
+  }
+  // Each vertex is printed as it is read and then forgotten, so any count is dumped whole.
+  for (std::int64_t vertex = 1; vertex <= vertexCount; ++vertex) {
+    if (!dumpVertex(reader, vertex)) return;
+  }
+  dumpNames(reader);
+  std::cout << std::endl << std::endl;
+}
+
+int openFailure(const char* path, const std::string& reason) {
+  std::cout << "***ERROR cannot open " << path << ": " << reason << std::endl;
+  return 1;
+}
+
+int run(const char* path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return openFailure(path, std::strerror(EISDIR));
+  std::ifstream file(path, std::ios::in | std::ios::binary);
+  if (!file) return openFailure(path, std::strerror(errno));
+  FieldReader reader(file);
+  try {
+    dumpSkin(reader);
+  } catch (const FileEndsEarly& end) {
+    std::cout << "***ERROR " << path << " ends at byte " << end.endOffset << " while reading "
+              << end.field << std::endl;
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace skndump
+
+int main(int argc, char** argv) {
+  if (argc <= 1) {
+    std::cout << skndump::kUsage;
+    return 0;
+  }
+  return skndump::run(argv[1]);
+}

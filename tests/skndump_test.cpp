@@ -1,0 +1,174 @@
+// End-to-end tests of skndump: fixture skins built here, the tool spawned on them, and its whole
+// output and exit code compared.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bytes.hpp"
+#include "dump_checks.hpp"
+#include "run_tool.hpp"
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+const std::string kUsage =
+    "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
+const std::string kNoNames = "\n================\n Number of Names: 0\n================\n\n\n";
+
+RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
+  ScratchDir dir;
+  testing_support::writeFile(dir / "in.skn", file.str());
+  std::vector<std::string> args{"in.skn"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
+  testing_support::expectCleanRun(result);
+  return result;
+}
+
+std::string headerLines(std::int32_t header, std::int32_t vertexCount) {
+  return "(.skn)header1: " + std::to_string(header) + "\nNumberOf Verticies: " +
+         std::to_string(vertexCount) + "\n----------------\n\n";
+}
+
+// A vertex stored as position 1, 2, 3 (X, Z, Y), flags 0xFF, 'A', 0x7F, the given weight and
+// envelope 4, 5, 6; a weight of 0.5 adds flags 0x80 and 5, second weight 0.25, C_Floats 7, 8, 9.
+Bytes vertex(float weight) {
+  Bytes record;
+  record.f32(1).f32(2).f32(3).u8(0xFF).u8('A').u8(0x7F).f32(weight).f32(4).f32(5).f32(6);
+  if (weight == 0.5f) record.u8(0x80).u8(5).f32(0.25f).f32(7).f32(8).f32(9);
+  return record;
+}
+
+// The lines of vertex() through its envelope.
+std::string vertexLines(int number, const std::string& weight) {
+  return "*Reading Vertex #: " + std::to_string(number) +
+         "\n___________________\n"
+         " Vertex Pos_X: 1\n Vertex Pos_Y: 3\n Vertex Pos_Z: 2\n"
+         "\tflagA:           -1\n\tBelongs to bone: 65\n\tflagC:           127\n"
+         "   Weight: " + weight + "\n  Envelope_X: 4\n  Envelope_Y: 6\n  Envelope_Z: 5\n";
+}
+
+const std::string kExtensionLines =
+    "\t1_EX flag(0.5): -128\n\t2_EX flag(0.5): 5\n"
+    "   Weight: 0.25\t// Scale, weight or something\n C_Float: 7\n C_Float: 8\n C_Float: 9\n";
+
+Bytes twoVerticesThreeNames() {
+  Bytes file;
+  file.i32(1).i32(2).append(vertex(1.0f)).append(vertex(0.5f));
+  file.u16(3).name("torso").name(std::string("le\0g", 4)).name("");
+  return file;
+}
+
+const std::string kTwoVerticesReport =
+    headerLines(1, 2) + vertexLines(1, "1") + "\n" + vertexLines(2, "0.5") + kExtensionLines +
+    "\n\n================\n Number of Names: 3\n================\n"
+    "Text_1 :\ttorso\nText_2 :\tle\nText_3 :\t\n\n\n";
+
+TEST(SkndumpCommandLine, WithoutArgumentsPrintsUsage) {
+  ScratchDir dir;
+  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
+  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkndumpCommandLine, ExtraArgumentsAreIgnored) {
+  EXPECT_EQ(dump(twoVerticesThreeNames(), {"x.skn"}).out, kTwoVerticesReport);
+}
+
+TEST(SkndumpReport, FullAndHalfWeightVerticesByteForByte) {
+  // Also covers flag bytes 0xFF, 0x80 and 0x7F, a printable bone byte, and the names: one cut at
+  // its NUL and one of length 0.
+  const RunResult result = dump(twoVerticesThreeNames());
+  EXPECT_EQ(result.out, kTwoVerticesReport);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkndumpReport, HeaderOtherThanOneStopsAfterTheHeaderLines) {
+  const RunResult result = dump(Bytes().i32(2).i32(1).append(vertex(1.0f)).u16(0));
+  EXPECT_EQ(result.out, headerLines(2, 1) + "***ERROR***  Header != 1 __ 2\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkndumpReport, ZeroOrNegativeVertexCountGoesStraightToTheNames) {
+  for (const std::int32_t count : {0, -5}) {
+    const RunResult result = dump(Bytes().i32(1).i32(count).u16(0));
+    EXPECT_EQ(result.out, headerLines(1, count) + kNoNames);
+    EXPECT_EQ(result.exitCode, 0);
+  }
+}
+
+TEST(SkndumpReport, BadWeightOnVertexThreeStopsAfterItsEnvelope) {
+  const std::vector<std::pair<float, std::string>> weights = {
+      {0.75f, "0.75"}, {0.0f, "0"}, {2.0f, "2"}, {std::nanf(""), "nan"}};
+  for (const auto& [weight, text] : weights) {
+    SCOPED_TRACE(text);
+    Bytes file;
+    file.i32(1).i32(4).append(vertex(1.0f)).append(vertex(0.5f)).append(vertex(weight));
+    file.append(vertex(1.0f)).u16(0);
+    const RunResult result = dump(file);
+    EXPECT_EQ(result.out, headerLines(1, 4) + vertexLines(1, "1") + "\n" + vertexLines(2, "0.5") +
+                              kExtensionLines + "\n" + vertexLines(3, text) +
+                              "***ERROR*** ?_float (unknown1) = " + text + "\n");
+    EXPECT_EQ(result.exitCode, 0);
+  }
+}
+
+TEST(SkndumpReport, ManyVerticesAndNamesAndALongName) {
+  // Past the 2047 records and 128-byte names that older builds held in a table.
+  Bytes file;
+  file.i32(1).i32(2100);
+  std::string expected = headerLines(1, 2100);
+  for (int number = 1; number <= 2100; ++number) {
+    file.append(vertex(1.0f));
+    expected += vertexLines(number, "1") + "\n";
+  }
+  const std::string longName(300, 'q');
+  file.u16(2100);
+  expected += "\n================\n Number of Names: 2100\n================\n";
+  for (int number = 1; number <= 2100; ++number) {
+    const std::string name = number == 12 ? longName : "n" + std::to_string(number);
+    file.name(name);
+    expected += "Text_" + std::to_string(number) + " :\t" + name + "\n";
+  }
+  const RunResult result = dump(file);
+  EXPECT_EQ(result.out, expected + "\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(SkndumpFailures, FileThatCannotBeOpened) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "folder.skn");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"missing.skn", "***ERROR cannot open missing.skn: No such file or directory\n"},
+      {"folder.skn", "***ERROR cannot open folder.skn: Is a directory\n"},
+  };
+  for (const auto& [path, message] : cases) {
+    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
+    testing_support::expectCleanRun(result);
+    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(result.exitCode, 1);
+  }
+}
+
+TEST(SkndumpFailures, FileEndingInANameNamesIt) {
+  const std::string whole = twoVerticesThreeNames().str();
+  const RunResult result = dump(Bytes().raw(whole.substr(0, whole.size() - 3)));
+  EXPECT_EQ(result.out, kTwoVerticesReport.substr(0, kTwoVerticesReport.find("Text_2")) +
+                            "***ERROR in.skn ends at byte " + std::to_string(whole.size() - 3) +
+                            " while reading Text of name 2\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST(SkndumpFailures, EveryCutOfAValidFile) {
+  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, twoVerticesThreeNames().str(),
+                                                        kTwoVerticesReport);
+}
+
+}  // namespace
