@@ -25,7 +25,9 @@ class Bytes {
     data_.append(value);
     return *this;
   }
-  Bytes& name(std::string_view value) { return u16(static_cast<std::uint16_t>(value.size())).text(value); }
+  Bytes& name(std::string_view value) {
+    return u16(static_cast<std::uint16_t>(value.size())).text(value);
+  }
   const std::string& str() const { return data_; }
 
  private:
@@ -46,9 +48,9 @@ struct Bone {
 // scale, padded to four floats.
 Bytes skeleton() {
   const std::vector<Bone> bones = {
-      {"root", 65535, 0.0f, 0.0f, 0.0f},     {"pelvis", 0, 0.0f, 0.95f, 0.0f},
-      {"spine", 1, 0.0f, 0.12f, 0.00002f},    {"head", 2, 0.0f, 0.45f, 0.02f},
-      {"l_thigh", 1, 0.11f, -0.05f, 0.0f},   {"r_thigh", 1, -0.11f, -0.05f, 0.0f},
+      {"root", 65535, 0.0f, 0.0f, 0.0f},   {"pelvis", 0, 0.0f, 0.95f, 0.0f},
+      {"spine", 1, 0.0f, 0.12f, 0.00002f}, {"head", 2, 0.0f, 0.45f, 0.02f},
+      {"l_thigh", 1, 0.11f, -0.05f, 0.0f}, {"r_thigh", 1, -0.11f, -0.05f, 0.0f},
   };
   Bytes out;
   out.i32(1).i32(static_cast<std::int32_t>(bones.size()));
@@ -69,13 +71,31 @@ Bytes skin() {
   for (int i = 0; i < 4; ++i) {
     const bool shared = i >= 2;
     const auto x = static_cast<float>(i) * 0.25f;
-    out.f32(x).f32(-0.5f).f32(1.75f);                     // position X, Z, Y
+    out.f32(x).f32(-0.5f).f32(1.75f);                         // position X, Z, Y
     out.u8(0).u8(static_cast<std::uint8_t>(i / 2)).u8(0xFF);  // flagA, bone, flagC
     out.f32(shared ? 0.5f : 1.0f);
     out.f32(0.1f).f32(0.00003f).f32(0.2f);  // envelope X, Z, Y
     if (shared) out.u8(1).u8(2).f32(0.5f).f32(0).f32(1).f32(0);
   }
   out.u16(3).name("body").name("cape").name(std::string_view("cape_tip\0old", 12));
+  return out;
+}
+
+// Two bones over four frames. Each component mixes the two kinds of run: a repeat run (flag
+// 0x80 in the control word, one value word) and a literal run (one word per sample).
+Bytes animation() {
+  Bytes out;
+  out.i32(3).u16(2).name("hips").name("spine");
+  out.i32(4).u8(15);  // frame count, precision
+  for (int bone = 0; bone < 2; ++bone) {
+    out.u16(0);  // bone prefix word
+    for (int component = 0; component < 7; ++component) {
+      const auto base = static_cast<std::uint16_t>(0x0400 * (component + 1) + 0x0100 * bone);
+      out.u16(0);                   // component prefix word
+      out.u16(0x0082).u16(0x4000);  // 0.5 for two frames
+      out.u16(0x0002).u16(base).u16(static_cast<std::uint16_t>(0x10000 - base));
+    }
+  }
   return out;
 }
 
@@ -93,7 +113,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  if (!writeFile(folder + "/skeleton.ske", skeleton()) || !writeFile(folder + "/skin.skn", skin())) {
+  if (!writeFile(folder + "/skeleton.ske", skeleton()) ||
+      !writeFile(folder + "/skin.skn", skin()) ||
+      !writeFile(folder + "/animation.baf", animation())) {
     std::cerr << "make_samples: cannot write into " << folder << "\n";
     return 1;
   }

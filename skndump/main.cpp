@@ -48,10 +48,10 @@ class FieldReader {
     recordNumber_ = number;
   }
 
-  std::int32_t i32(const char* field) {
-    return static_cast<std::int32_t>(littleEndian<4>(field));
+  std::int32_t i32(const char* field) { return static_cast<std::int32_t>(littleEndian<4>(field)); }
+  std::uint16_t u16(const char* field) {
+    return static_cast<std::uint16_t>(littleEndian<2>(field));
   }
-  std::uint16_t u16(const char* field) { return static_cast<std::uint16_t>(littleEndian<2>(field)); }
   // A signed byte, widened so that it prints as a number, never as a character.
   std::int16_t i8(const char* field) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(littleEndian<1>(field)));
@@ -64,7 +64,8 @@ class FieldReader {
     offset_ += static_cast<std::uint64_t>(in_.gcount());
     if (!in_) {
       std::string where = field;
-      if (recordKind_ != nullptr) where += " of " + (recordKind_ + (" " + std::to_string(recordNumber_)));
+      if (recordKind_ != nullptr)
+        where += " of " + (recordKind_ + (" " + std::to_string(recordNumber_)));
       throw FileEndsEarly{offset_, where};
     }
   }

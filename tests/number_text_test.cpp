@@ -1,12 +1,14 @@
 // The float text of the reports, checked for every dumper's own copy of it.
 
+#include "skedump/number_text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "skedump/number_text.hpp"
+#include "bafdump/number_text.hpp"
 #include "skndump/number_text.hpp"
 
 namespace {
@@ -42,6 +44,7 @@ TEST(FloatText, EveryDumper) {
   for (const FloatCase& c : kFloatCases) {
     EXPECT_EQ(skedump::floatText(c.value), c.text);
     EXPECT_EQ(skndump::floatText(c.value), c.text);
+    EXPECT_EQ(bafdump::floatText(c.value), c.text);
   }
 }
 

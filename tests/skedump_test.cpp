@@ -43,8 +43,8 @@ Bytes bone(std::string_view name, std::uint16_t shortValue, float value = 0) {
 std::string boneReport(int number, std::string_view lengthAndName, std::string_view shortValue,
                        std::string_view rows) {
   return "*Reading Bone #: " + std::to_string(number) + "\n___________________\n" +
-         " NameTextLength: " + std::string(lengthAndName) + "\"\n Short: " +
-         std::string(shortValue) + "\n\n" + std::string(rows);
+         " NameTextLength: " + std::string(lengthAndName) +
+         "\"\n Short: " + std::string(shortValue) + "\n\n" + std::string(rows);
 }
 
 const std::string kZeroRows = "0\t0\t0\t0\n0\t0\t0\t0\n0\t0\t0\t0\n";
@@ -90,7 +90,8 @@ TEST(SkedumpReport, TwoBonesByteForByte) {
 
 TEST(SkedumpReport, HeaderOtherThanOneStopsAfterTheHeaderLines) {
   const RunResult result = dump(Bytes().i32(2).i32(5).append(bone("x", 1)));
-  EXPECT_EQ(result.out, "header1: 2\nNumberOfBones: 5\n" + kRule + "***ERROR***  Header != 1 __ 2\n");
+  EXPECT_EQ(result.out,
+            "header1: 2\nNumberOfBones: 5\n" + kRule + "***ERROR***  Header != 1 __ 2\n");
   EXPECT_EQ(result.exitCode, 0);
 }
 
@@ -119,8 +120,7 @@ TEST(SkedumpNames, LengthLimitIs128) {
 
 TEST(SkedumpNames, NulEndsThePrintedNameButNotTheField) {
   const std::string name("ab\0cd", 5);
-  const RunResult result =
-      dump(Bytes().i32(1).i32(2).append(bone(name, 9)).append(bone("", 10)));
+  const RunResult result = dump(Bytes().i32(1).i32(2).append(bone(name, 9)).append(bone("", 10)));
   EXPECT_EQ(result.out, kHeaderLines + "2\n" + kRule +
                             boneReport(1, "5\n BoneName: \"ab", "9", kZeroRows) +
                             boneReport(2, "0\n BoneName: \"", "10", kZeroRows) + "\n\n");
@@ -162,13 +162,14 @@ TEST(SkedumpFailures, FileEndingEarlyNamesFieldAndOffset) {
   const std::string cut = twoBones().str().substr(0, 93);
   const RunResult result = dump(Bytes().raw(cut));
   const std::string firstRow = "0.25\t0.25\t0.25\t0.25\n";
-  EXPECT_EQ(result.out, kTwoBonesReport.substr(0, kTwoBonesReport.find(firstRow) + firstRow.size()) +
-                            "***ERROR in.ske ends at byte 93 while reading Floats of bone 2\n");
+  EXPECT_EQ(result.out,
+            kTwoBonesReport.substr(0, kTwoBonesReport.find(firstRow) + firstRow.size()) +
+                "***ERROR in.ske ends at byte 93 while reading Floats of bone 2\n");
   EXPECT_EQ(result.exitCode, 1);
 }
 
 TEST(SkedumpFailures, EveryCutOfAValidFile) {
-  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, twoBones().str(),
+  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, "in.ske", twoBones().str(),
                                                         kTwoBonesReport);
 }
 

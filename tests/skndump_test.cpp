@@ -33,8 +33,8 @@ RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
 }
 
 std::string headerLines(std::int32_t header, std::int32_t vertexCount) {
-  return "(.skn)header1: " + std::to_string(header) + "\nNumberOf Verticies: " +
-         std::to_string(vertexCount) + "\n----------------\n\n";
+  return "(.skn)header1: " + std::to_string(header) +
+         "\nNumberOf Verticies: " + std::to_string(vertexCount) + "\n----------------\n\n";
 }
 
 // A vertex stored as position 1, 2, 3 (X, Z, Y), flags 0xFF, 'A', 0x7F, the given weight and
@@ -52,7 +52,8 @@ std::string vertexLines(int number, const std::string& weight) {
          "\n___________________\n"
          " Vertex Pos_X: 1\n Vertex Pos_Y: 3\n Vertex Pos_Z: 2\n"
          "\tflagA:           -1\n\tBelongs to bone: 65\n\tflagC:           127\n"
-         "   Weight: " + weight + "\n  Envelope_X: 4\n  Envelope_Y: 6\n  Envelope_Z: 5\n";
+         "   Weight: " +
+         weight + "\n  Envelope_X: 4\n  Envelope_Y: 6\n  Envelope_Z: 5\n";
 }
 
 const std::string kExtensionLines =
@@ -167,8 +168,8 @@ TEST(SkndumpFailures, FileEndingInANameNamesIt) {
 }
 
 TEST(SkndumpFailures, EveryCutOfAValidFile) {
-  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, twoVerticesThreeNames().str(),
-                                                        kTwoVerticesReport);
+  testing_support::expectEveryCutIsReportedAfterAPrefix(
+      TOOL_PATH, "in.skn", twoVerticesThreeNames().str(), kTwoVerticesReport);
 }
 
 }  // namespace

@@ -16,22 +16,27 @@ inline void expectCleanRun(const RunResult& result) {
   EXPECT_EQ(result.err, "");
 }
 
-// Cuts `file` to every length below its own and checks that the dump of each cut is a prefix of
-// `fullReport` followed by one "***ERROR" line naming the offset where the cut file ends.
-inline void expectEveryCutIsReportedAfterAPrefix(const std::string& tool, const std::string& file,
+// Cuts `file` to every length below its own, saves it as `fileName` and checks that the dump of
+// each cut is a prefix of `fullReport` followed by one "***ERROR" line naming the offset where
+// the cut file ends.
+inline void expectEveryCutIsReportedAfterAPrefix(const std::string& tool,
+                                                 const std::string& fileName,
+                                                 const std::string& file,
                                                  const std::string& fullReport) {
   ScratchDir dir;
   for (std::size_t length = 0; length < file.size(); ++length) {
     SCOPED_TRACE("file cut to " + std::to_string(length) + " bytes");
-    writeFile(dir / "cut.bin", file.substr(0, length));
-    const RunResult result = runTool(tool, {"cut.bin"}, dir.path());
+    writeFile(dir / fileName, file.substr(0, length));
+    const RunResult result = runTool(tool, {fileName}, dir.path());
     expectCleanRun(result);
     EXPECT_EQ(result.exitCode, 1);
     const std::size_t lastLine = result.out.rfind('\n', result.out.size() - 2) + 1;
     const std::string before = result.out.substr(0, lastLine);
     const std::string error = result.out.substr(lastLine);
     EXPECT_EQ(fullReport.substr(0, before.size()), before);
-    EXPECT_EQ(error.rfind("***ERROR cut.bin ends at byte " + std::to_string(length) + " ", 0), 0u)
+    EXPECT_EQ(
+        error.rfind("***ERROR " + fileName + " ends at byte " + std::to_string(length) + " ", 0),
+        0u)
         << error;
     EXPECT_EQ(error.back(), '\n');
   }

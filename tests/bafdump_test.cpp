@@ -1,0 +1,216 @@
+// End-to-end tests of bafdump: fixture animations built here, the tool spawned on them, and its
+// whole output and exit code compared.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bytes.hpp"
+#include "dump_checks.hpp"
+#include "run_tool.hpp"
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+const std::string kUsage =
+    "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.baf\n\n";
+
+RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
+  ScratchDir dir;
+  testing_support::writeFile(dir / "in.baf", file.str());
+  std::vector<std::string> args{"in.baf"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
+  testing_support::expectCleanRun(result);
+  return result;
+}
+
+std::string opening(std::int32_t header, int boneCount) {
+  return "File: in.baf\n(.baf)header: " + std::to_string(header) + "\n----------------\n" +
+         std::to_string(boneCount) + "\t// number of bones\n";
+}
+
+std::string framesAndPrecision(std::int32_t frames, int precision) {
+  return std::to_string(frames) + "\t// number of frames\n" + std::to_string(precision) +
+         "\t// precision (number of bits in matissa)\n";
+}
+
+std::string componentLine(int component, int bone) {
+  return "\t// component: " + std::to_string(component) + "  Bone: " + std::to_string(bone) + "\n";
+}
+
+// One bone named "root", two frames, precision 15; every component the repeat run 82 00 00 40.
+Bytes rootAnimation() {
+  Bytes file;
+  file.i32(3).u16(1).name("root").i32(2).u8(15).u16(0xBEEF);
+  for (int component = 1; component <= 7; ++component) file.u16(0).u16(0x0082).u16(0x4000);
+  return file;
+}
+
+std::string rootReport() {
+  std::string report = opening(3, 1) + "root\n" + framesAndPrecision(2, 15);
+  for (int component = 1; component <= 7; ++component) {
+    report += componentLine(component, 1) + "0.5\n0.5\n";
+  }
+  return report + "\n\n";
+}
+
+// Bytes for one bone whose seven components hold `stream` each, after their prefix words.
+Bytes boneBlock(const Bytes& stream) {
+  Bytes block;
+  block.u16(0);
+  for (int component = 1; component <= 7; ++component) block.u16(0).append(stream);
+  return block;
+}
+
+TEST(BafdumpCommandLine, WithoutArgumentsPrintsUsage) {
+  ScratchDir dir;
+  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
+  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(BafdumpReport, RootExampleByteForByte) {
+  RunResult result = dump(rootAnimation());
+  EXPECT_EQ(result.out, rootReport());
+  EXPECT_EQ(result.exitCode, 0);
+  result = dump(rootAnimation(), {"second.baf"});
+  EXPECT_EQ(result.out, rootReport());
+}
+
+TEST(BafdumpReport, HeaderOtherThanThree) {
+  const RunResult result = dump(Bytes().i32(0).u16(2).name("a"));
+  EXPECT_EQ(result.out, opening(0, 2) + "***ERROR***  Header != 0 __ 0\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(BafdumpReport, NoBones) {
+  const RunResult result = dump(Bytes().i32(3).u16(0).i32(10).u8(255));
+  EXPECT_EQ(result.out, opening(3, 0) + framesAndPrecision(10, 255) + "\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(BafdumpReport, ZeroOrNegativeFrameCountReadsNoRuns) {
+  for (const std::int32_t frames : {0, -1}) {
+    Bytes file;
+    file.i32(3).u16(2).name("a").name("b").i32(frames).u8(12);
+    file.append(boneBlock(Bytes())).append(boneBlock(Bytes()));
+    std::string expected = opening(3, 2) + "a\nb\n" + framesAndPrecision(frames, 12);
+    for (int bone = 1; bone <= 2; ++bone) {
+      for (int component = 1; component <= 7; ++component) {
+        expected += componentLine(component, bone);
+      }
+    }
+    EXPECT_EQ(dump(file).out, expected + "\n\n");
+  }
+}
+
+TEST(BafdumpRuns, OvershootingRunIsPrintedWholeAndTheNextComponentStillFound) {
+  // F = 5: a literal run of 3 and a repeat run of 4 give 7 values.
+  const Bytes stream =
+      Bytes().u16(0x0003).u16(0x4000).u16(0x8000).u16(0x0000).u16(0x0084).u16(0xC000);
+  Bytes file;
+  file.i32(3).u16(1).name("a").i32(5).u8(15).append(boneBlock(stream));
+  std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(5, 15);
+  for (int component = 1; component <= 7; ++component) {
+    expected += componentLine(component, 1) + "0.5\n-1\n0\n-0.5\n-0.5\n-0.5\n-0.5\n";
+  }
+  EXPECT_EQ(dump(file).out, expected + "\n\n");
+}
+
+TEST(BafdumpRuns, ZeroLengthRunsConsumeTheirWordsAndPrintNothing) {
+  // 80 00 with its value word (4 bytes), 00 00 alone (2 bytes), then one real sample.
+  const Bytes stream = Bytes().u16(0x0080).u16(0x7FFF).u16(0x0000).u16(0x0001).u16(0x1234);
+  Bytes file;
+  file.i32(3).u16(1).name("a").i32(1).u8(15).append(boneBlock(stream));
+  std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(1, 15);
+  for (int component = 1; component <= 7; ++component) {
+    expected += componentLine(component, 1) + "0.142212\n";
+  }
+  EXPECT_EQ(dump(file).out, expected + "\n\n");
+}
+
+TEST(BafdumpRuns, PrintedTextOfSampleWords) {
+  Bytes stream;
+  stream.u16(0x0008);
+  for (const int word : {0x4000, 0x8000, 0x0000, 0x7FFF, 0x1234, 0x0064, 0x0001, 0xFFFF}) {
+    stream.u16(static_cast<std::uint16_t>(word));
+  }
+  Bytes file;
+  file.i32(3).u16(1).name("a").i32(8).u8(15).append(boneBlock(stream));
+  const std::string values =
+      "0.5\n-1\n0\n0.999969\n0.142212\n0.00305176\n3.05176e-005\n-3.05176e-005\n";
+  std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(8, 15);
+  for (int component = 1; component <= 7; ++component) {
+    expected += componentLine(component, 1) + values;
+  }
+  EXPECT_EQ(dump(file).out, expected + "\n\n");
+}
+
+TEST(BafdumpNames, LengthLimitIs31) {
+  const std::string longest(31, 'k');
+  Bytes file;
+  file.i32(3).u16(1).name(longest).i32(0).u8(15).append(boneBlock(Bytes()));
+  std::string expected = opening(3, 1) + longest + "\n" + framesAndPrecision(0, 15);
+  for (int component = 1; component <= 7; ++component) expected += componentLine(component, 1);
+  EXPECT_EQ(dump(file).out, expected + "\n\n");
+
+  // A name of 32 bytes: the error line, then nothing, since the rest cannot be placed.
+  const RunResult result = dump(Bytes().i32(3).u16(2).name("ok").name(longest + "k").i32(0));
+  EXPECT_EQ(result.out, opening(3, 2) + "ok\n***ERROR***  name lenght > 31\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(BafdumpNames, NulEndsThePrintedName) {
+  Bytes file;
+  file.i32(3).u16(2).name(std::string("ab\0c", 4)).name("").i32(0).u8(1);
+  file.append(boneBlock(Bytes())).append(boneBlock(Bytes()));
+  const RunResult result = dump(file);
+  EXPECT_EQ(result.out.substr(0, opening(3, 2).size() + 4), opening(3, 2) + "ab\n\n");
+}
+
+TEST(BafdumpFailures, FileThatCannotBeOpened) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "folder.baf");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"missing.baf", "***ERROR cannot open missing.baf: No such file or directory\n"},
+      {"folder.baf", "***ERROR cannot open folder.baf: Is a directory\n"},
+  };
+  for (const auto& [path, message] : cases) {
+    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
+    testing_support::expectCleanRun(result);
+    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(result.exitCode, 1);
+  }
+}
+
+TEST(BafdumpFailures, HugeFrameCountEndsAtTheEndOfTheFile) {
+  // F = INT32_MAX with one repeat run of 127 zeros in the first component: the stream wants more
+  // runs than the file holds, and the dump must end there rather than loop or wrap.
+  Bytes file;
+  file.i32(3).u16(1).name("a").i32(INT32_MAX).u8(15).u16(0).u16(0).u16(0x00FF).u16(0);
+  const RunResult result = dump(file);
+  std::string expected =
+      opening(3, 1) + "a\n" + framesAndPrecision(INT32_MAX, 15) + componentLine(1, 1);
+  for (int i = 0; i < 127; ++i) expected += "0\n";
+  EXPECT_EQ(result.out, expected + "***ERROR in.baf ends at byte " + std::to_string(file.size()) +
+                            " while reading control word of component 1 of bone 1\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST(BafdumpFailures, EveryCutOfAValidFile) {
+  const Bytes stream = Bytes().u16(0x0002).u16(0x4000).u16(0x0001).u16(0x0081).u16(0x8000);
+  Bytes file;
+  file.i32(3).u16(2).name("hips").name("spine").i32(3).u8(15);
+  file.append(boneBlock(stream)).append(boneBlock(stream));
+  const RunResult full = dump(file);
+  ASSERT_EQ(full.exitCode, 0);
+  testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, "in.baf", file.str(), full.out);
+}
+
+}  // namespace
