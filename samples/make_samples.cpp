@@ -99,6 +99,33 @@ Bytes animation() {
   return out;
 }
 
+// A static model (format 10) with three collision models: a floor, a crate and a trigger
+// volume with no material records. Material ids start as 1, 2 and 3 per chunk; the four bytes
+// after each chunk's last record are padding that the length field covers.
+Bytes staticModel() {
+  struct Collision {
+    std::int32_t entries;
+    std::int32_t records;
+  };
+  const Collision models[] = {{2, 2}, {4, 1}, {1, 0}};
+  Bytes out;
+  out.u8(10).text(std::string(32, ' ').replace(0, 11, "sample.max "));
+  out.i32(3);
+  std::uint16_t material = 1;
+  for (const Collision& model : models) {
+    const std::int32_t length = 12 + 16 * model.entries + 4 + 40 * model.records + 40 + 4;
+    out.i32(length).text(std::string(8, '\x11')).i32(model.entries);
+    out.text(std::string(static_cast<std::size_t>(16 * model.entries), '\x22')).i32(model.records);
+    for (std::int32_t r = 0; r < model.records; ++r) out.text(std::string(6, '\x33')).u16(material);
+    out.text(std::string(40, '\x44'));
+    for (std::int32_t r = 0; r < model.records; ++r)
+      out.u16(material).text(std::string(30, '\x55'));
+    out.text(std::string(4, '\0'));
+    ++material;
+  }
+  return out;
+}
+
 bool writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.str().data(), static_cast<std::streamsize>(bytes.str().size()));
@@ -115,7 +142,8 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   if (!writeFile(folder + "/skeleton.ske", skeleton()) ||
       !writeFile(folder + "/skin.skn", skin()) ||
-      !writeFile(folder + "/animation.baf", animation())) {
+      !writeFile(folder + "/animation.baf", animation()) ||
+      !writeFile(folder + "/model.sm", staticModel())) {
     std::cerr << "make_samples: cannot write into " << folder << "\n";
     return 1;
   }
