@@ -191,15 +191,19 @@ TEST(SurfstampRefusals, PathsThatCannotBeOpened) {
   result = testing_support::runTool(TOOL_PATH, {"folder.sm", "3"}, dir.path());
   EXPECT_EQ(result.out, "***ERROR cannot open folder.sm for reading and writing: Is a directory\n");
   EXPECT_EQ(result.exitCode, 1);
+}
 
+TEST(SurfstampRefusals, ReadOnlyFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write to a read-only file";
+  ScratchDir dir;
   const ModelFixture model = buildModel(9, kThreeChunks);
   testing_support::writeFile(dir / "locked.sm", model.bytes);
   std::filesystem::permissions(dir / "locked.sm", std::filesystem::perms::owner_read);
-  result = testing_support::runTool(TOOL_PATH, {"locked.sm", "3"}, dir.path());
+  const RunResult result = testing_support::runTool(TOOL_PATH, {"locked.sm", "3"}, dir.path());
   EXPECT_EQ(result.out,
             "***ERROR cannot open locked.sm for reading and writing: Permission denied\n");
   EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(testing_support::readFile(dir / "locked.sm"), model.bytes);
 }
 
 // A damaged file is refused whole with a message naming the chunk, and left as it was.
