@@ -126,6 +126,30 @@ Bytes staticModel() {
   return out;
 }
 
+// A 256 x 128 uncompressed 24-bit TGA: eight 64-pixel blocks, each its own colour, shaded
+// from left to right and framed in white, so every tile of a 4-across cut is told apart at a
+// glance. Lines are stored bottom line first; pixels as blue, green, red.
+Bytes image() {
+  constexpr std::uint16_t kWidth = 256;
+  constexpr std::uint16_t kHeight = 128;
+  constexpr int kBlock = 64;
+  const std::uint8_t colours[8][3] = {{40, 40, 220},  {40, 200, 40},  {220, 60, 40}, {40, 200, 220},
+                                      {200, 40, 200}, {220, 220, 40}, {90, 90, 90},  {0, 128, 255}};
+  Bytes out;
+  out.u8(0).u8(0).u8(2).u16(0).u16(0).u8(0).u16(0).u16(0).u16(kWidth).u16(kHeight).u8(24).u8(0);
+  for (int line = 0; line < kHeight; ++line) {
+    for (int x = 0; x < kWidth; ++x) {
+      const std::uint8_t* colour = colours[(line / kBlock) * 4 + x / kBlock];
+      const bool frame = x % kBlock == 0 || line % kBlock == 0;
+      const int shade = 128 + (x % kBlock) * 2;
+      for (int channel = 0; channel < 3; ++channel) {
+        out.u8(frame ? 255 : static_cast<std::uint8_t>(colour[channel] * shade / 255));
+      }
+    }
+  }
+  return out;
+}
+
 bool writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.str().data(), static_cast<std::streamsize>(bytes.str().size()));
@@ -143,7 +167,8 @@ int main(int argc, char** argv) {
   if (!writeFile(folder + "/skeleton.ske", skeleton()) ||
       !writeFile(folder + "/skin.skn", skin()) ||
       !writeFile(folder + "/animation.baf", animation()) ||
-      !writeFile(folder + "/model.sm", staticModel())) {
+      !writeFile(folder + "/model.sm", staticModel()) ||
+      !writeFile(folder + "/image.tga", image())) {
     std::cerr << "make_samples: cannot write into " << folder << "\n";
     return 1;
   }

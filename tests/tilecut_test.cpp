@@ -1,0 +1,315 @@
+// Tests of tilecut: the TGA header and name functions, and the tool spawned in a folder of its
+// own on images built here, with its report, exit code and every tile file compared.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bytes.hpp"
+#include "run_tool.hpp"
+#include "tilecut/tga.hpp"
+#include "tilecut/tile_grid.hpp"
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+// Pixel lines in file order (the first is the bottom of the picture), 3 bytes a pixel.
+struct Image {
+  std::uint16_t width;
+  std::uint16_t height;
+  std::string pixels;
+};
+
+// No two neighbouring pixels alike and no symmetry, so a swapped, shifted or flipped tile shows.
+Image patternImage(std::uint16_t width, std::uint16_t height) {
+  Image image{width, height, {}};
+  image.pixels.reserve(std::size_t{width} * height * 3);
+  for (std::uint32_t line = 0; line < height; ++line) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      image.pixels.push_back(static_cast<char>(x * 7 + line * 13));
+      image.pixels.push_back(static_cast<char>(x));
+      image.pixels.push_back(static_cast<char>(line + (x >> 8) * 31));
+    }
+  }
+  return image;
+}
+
+struct TgaLayout {
+  std::uint8_t imageType = 2;
+  std::uint8_t depth = 24;
+  std::uint8_t descriptor = 0;
+  std::string imageId;
+  std::uint16_t colourMapEntries = 0;  // 24-bit entries, colour-map type 1 when not 0
+};
+
+std::string tgaFile(const Image& image, const TgaLayout& layout = {}) {
+  Bytes file;
+  file.u8(static_cast<std::uint8_t>(layout.imageId.size()));
+  file.u8(layout.colourMapEntries > 0 ? 1 : 0).u8(layout.imageType);
+  file.u16(0).u16(layout.colourMapEntries).u8(layout.colourMapEntries > 0 ? 24 : 0);
+  file.u16(0).u16(0).u16(image.width).u16(image.height).u8(layout.depth).u8(layout.descriptor);
+  file.raw(layout.imageId).fill(std::size_t{layout.colourMapEntries} * 3, '\x5C');
+  return file.raw(image.pixels).str();
+}
+
+const std::string kFooter = std::string(8, '\0') + "TRUEVISION-XFILE." + std::string(1, '\0');
+
+// The tile file the grid rule gives for `column` and `row` (row 0 the top of the picture).
+std::string expectedTile(const Image& image, std::uint32_t side, std::uint32_t rows,
+                         std::uint32_t column, std::uint32_t row) {
+  Bytes tile;
+  tile.raw(std::string("\0\0\x02\0\0\0\0\0\0\0\0\0", 12));
+  tile.u16(static_cast<std::uint16_t>(side)).u16(static_cast<std::uint16_t>(side)).u8(24).u8(0);
+  for (std::uint32_t y = 0; y < side; ++y) {
+    const std::size_t line = std::size_t{rows - 1 - row} * side + y;
+    tile.raw(image.pixels.substr((line * image.width + std::size_t{column} * side) * 3, side * 3));
+  }
+  return tile.raw(kFooter).str();
+}
+
+std::set<std::string> filesIn(const ScratchDir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename() != "in.tga") names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+RunResult cut(const ScratchDir& dir, const std::string& input, const std::string& count) {
+  testing_support::writeFile(dir / "in.tga", input);
+  RunResult result = testing_support::runTool(TOOL_PATH, {"in.tga", count}, dir.path());
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.err, "");
+  return result;
+}
+
+std::string report(const Image& image, std::uint32_t side, std::uint32_t rows) {
+  return "INPUT: in.tga\n Input Image Res: " + std::to_string(image.width) + "x" +
+         std::to_string(image.height) + "\n Output Image Res: " + std::to_string(side) +
+         "\n SegsY: " + std::to_string(rows) + "\n";
+}
+
+// Cuts `image` into `count` tiles across and checks the report, the names in cutting order
+// and every tile's bytes against the grid rule.
+void expectGrid(const Image& image, std::uint32_t count, const TgaLayout& layout = {}) {
+  const std::uint32_t side = image.width / count;
+  const std::uint32_t rows = image.height / side;
+  ScratchDir dir;
+  const RunResult result = cut(dir, tgaFile(image, layout), std::to_string(count));
+  std::string expected = report(image, side, rows);
+  std::set<std::string> names;
+  for (std::uint32_t row = rows; row-- > 0;) {
+    for (std::uint32_t column = 0; column < count; ++column) {
+      const std::string name = tilecut::tileName(column, row);
+      expected += name + "\n";
+      names.insert(name);
+      EXPECT_EQ(testing_support::readFile(dir / name), expectedTile(image, side, rows, column, row))
+          << name;
+    }
+  }
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(filesIn(dir), names);
+}
+
+TEST(TileGrid, TileNames) {
+  EXPECT_EQ(tilecut::tileName(0, 0), "Tx00x00.tga");
+  EXPECT_EQ(tilecut::tileName(3, 1), "Tx03x01.tga");
+  EXPECT_EQ(tilecut::tileName(29, 10), "Tx29x10.tga");
+  EXPECT_EQ(tilecut::tileName(30, 0), "Tx30x00.tga");
+  EXPECT_EQ(tilecut::tileName(100, 7), "Tx100x07.tga");
+}
+
+TEST(TileGrid, TileCountArgument) {
+  EXPECT_EQ(tilecut::parseTileCount("1"), 1u);
+  EXPECT_EQ(tilecut::parseTileCount("12"), 12u);
+  EXPECT_EQ(tilecut::parseTileCount("007"), 7u);
+  EXPECT_EQ(tilecut::parseTileCount("4294967295"), 4294967295u);
+  for (const char* text : {"", "0", "-4", "+4", " 4", "4x", "abc", "4294967296"}) {
+    EXPECT_FALSE(tilecut::parseTileCount(text).has_value()) << '"' << text << '"';
+  }
+}
+
+TEST(TgaFormat, TileHeaderAndFooterBytes) {
+  const tilecut::HeaderBytes header = tilecut::tileHeader(0x0140);
+  EXPECT_EQ(std::string(header.begin(), header.end()),
+            std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x40\x01\x40\x01\x18\0", 18));
+  EXPECT_EQ(std::string(tilecut::kFooter.begin(), tilecut::kFooter.end()), kFooter);
+}
+
+TEST(TgaFormat, PixelDataFollowsImageIdAndColourMap) {
+  tilecut::HeaderBytes bytes{};
+  bytes[0] = 5;   // image ID length
+  bytes[1] = 1;   // a colour map follows
+  bytes[5] = 4;   // of 4 entries
+  bytes[7] = 15;  // of 15 bits, stored in 2 bytes each
+  EXPECT_EQ(tilecut::pixelDataOffset(tilecut::parseHeader(bytes)), 18u + 5u + 8u);
+  bytes[1] = 0;  // colour-map fields without a colour map take no room
+  EXPECT_EQ(tilecut::pixelDataOffset(tilecut::parseHeader(bytes)), 18u + 5u);
+}
+
+TEST(TilecutCommandLine, FewerThanTwoArgumentsPrintUsage) {
+  ScratchDir dir;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, std::vector<std::string>{"in.tga"}}) {
+    const RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
+    EXPECT_EQ(result.out, "tilecut.exe FILENAME SegmentsHorizontal_X");
+    EXPECT_EQ(result.exitCode, 1);
+  }
+  EXPECT_TRUE(filesIn(dir).empty());
+}
+
+TEST(TilecutCommandLine, CountThatIsNotAWholeNumberIsRefused) {
+  for (const std::string count : {"", "0", "-4", "abc", "4x", "+4"}) {
+    ScratchDir dir;
+    const RunResult result = cut(dir, tgaFile(patternImage(64, 64)), count);
+    EXPECT_EQ(result.out, "***ERROR the number of tiles across \"" + count +
+                              "\" is not a whole number of 1 or more\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST(TilecutGrid, Image256x128By4) {
+  const Image image = patternImage(256, 128);
+  expectGrid(image, 4);
+  // The layout of one tile, spelled out: 12332 bytes, its header and its footer.
+  ScratchDir dir;
+  cut(dir, tgaFile(image), "4");
+  const std::string tile = testing_support::readFile(dir / "Tx02x00.tga");
+  ASSERT_EQ(tile.size(), 12332u);
+  EXPECT_EQ(tile.substr(0, 18), std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x18\0", 18));
+  EXPECT_EQ(tile.substr(12332 - 26), kFooter);
+  // Its first pixel is column 128 of the file's line 64.
+  EXPECT_EQ(tile.substr(18, 3), image.pixels.substr((64 * 256 + 128) * 3, 3));
+}
+
+TEST(TilecutGrid, OtherShapes) {
+  expectGrid(patternImage(64, 256), 1);   // a column of four tiles
+  expectGrid(patternImage(100, 100), 3);  // the last pixel column and line left out
+  expectGrid(patternImage(64, 100), 2);   // the last 4 lines left out
+  expectGrid(patternImage(120, 10), 12);  // a count of two digits
+  expectGrid(patternImage(40, 2), 40);    // names past index 29
+}
+
+TEST(TilecutGrid, OnePixelTilesAre47Bytes) {
+  const Image image = patternImage(3, 1);
+  expectGrid(image, 3);
+  ScratchDir dir;
+  cut(dir, tgaFile(image), "3");
+  EXPECT_EQ(std::filesystem::file_size(dir / "Tx01x00.tga"), 47u);
+}
+
+TEST(TilecutGrid, TileWiderThanTheOldLineBuffer) {
+  expectGrid(patternImage(3000, 3000), 1);
+}
+
+TEST(TilecutGrid, NoRowOfTilesFits) {
+  ScratchDir dir;
+  const Image image = patternImage(256, 32);
+  const RunResult result = cut(dir, tgaFile(image), "2");
+  EXPECT_EQ(result.out, report(image, 128, 0));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(filesIn(dir).empty());
+}
+
+TEST(TilecutGrid, PixelDataAfterImageIdAndColourMap) {
+  TgaLayout layout;
+  layout.imageId = "made by hand";
+  layout.colourMapEntries = 4;
+  expectGrid(patternImage(32, 16), 2, layout);
+}
+
+TEST(TilecutRefusals, DepthWordOtherThan24) {
+  const std::vector<std::pair<std::uint8_t, std::uint8_t>> depths = {{24, 0x20}, {32, 0}, {8, 0}};
+  for (const auto& [depth, descriptor] : depths) {
+    ScratchDir dir;
+    TgaLayout layout;
+    layout.depth = depth;
+    layout.descriptor = descriptor;
+    const RunResult result = cut(dir, tgaFile(patternImage(8, 8), layout), "2");
+    EXPECT_EQ(result.out, "INPUT: in.tga\n\n***ERROR bitdepth not 24");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST(TilecutRefusals, ImageTypesOtherThanUncompressedTrueColour) {
+  for (const int type : {10, 1, 0}) {
+    ScratchDir dir;
+    TgaLayout layout;
+    layout.imageType = static_cast<std::uint8_t>(type);
+    const RunResult result = cut(dir, tgaFile(patternImage(8, 8), layout), "2");
+    EXPECT_EQ(result.out, "INPUT: in.tga\n***ERROR in.tga has image type " + std::to_string(type) +
+                              "; only uncompressed true-colour images (type 2) can be cut\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST(TilecutRefusals, InputThatCannotBeOpenedOrIsTooShort) {
+  ScratchDir dir;
+  RunResult result = testing_support::runTool(TOOL_PATH, {"missing.tga", "2"}, dir.path());
+  EXPECT_EQ(result.out,
+            "INPUT: missing.tga\n***ERROR cannot open missing.tga: No such file or directory\n");
+  EXPECT_EQ(result.exitCode, 1);
+
+  std::filesystem::create_directory(dir / "folder.tga");
+  result = testing_support::runTool(TOOL_PATH, {"folder.tga", "2"}, dir.path());
+  EXPECT_EQ(result.out, "INPUT: folder.tga\n***ERROR cannot open folder.tga: Is a directory\n");
+  EXPECT_EQ(result.exitCode, 1);
+
+  const std::string image = tgaFile(patternImage(16, 8));
+  result = cut(dir, image.substr(0, 17), "2");
+  EXPECT_EQ(result.out,
+            "INPUT: in.tga\n***ERROR in.tga ends at byte 17 while reading the TGA header\n");
+  EXPECT_EQ(result.exitCode, 1);
+
+  // Two rows of 8-pixel tiles need all 8 lines: 18 + 8 * 48 bytes.
+  result = cut(dir, image.substr(0, image.size() - 1), "2");
+  EXPECT_EQ(result.out, report(patternImage(16, 8), 8, 1) +
+                            "***ERROR in.tga holds 401 bytes, but its 1 rows of tiles need 402 "
+                            "(pixel data from byte 18)\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(filesIn(dir), (std::set<std::string>{"folder.tga"}));
+}
+
+TEST(TilecutRefusals, CountAboveTheWidth) {
+  ScratchDir dir;
+  const RunResult result = cut(dir, tgaFile(patternImage(8, 8)), "9");
+  EXPECT_EQ(result.out,
+            "INPUT: in.tga\n***ERROR in.tga is 8 pixels wide, too narrow for 9 tiles "
+            "across\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(filesIn(dir).empty());
+}
+
+TEST(TilecutRefusals, TileThatCannotBeCreatedIsSkipped) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "Tx00x01.tga");
+  const Image image = patternImage(256, 128);
+  const RunResult result = cut(dir, tgaFile(image), "4");
+  std::string expected = report(image, 64, 2);
+  for (std::uint32_t row = 2; row-- > 0;) {
+    for (std::uint32_t column = 0; column < 4; ++column) {
+      const std::string name = tilecut::tileName(column, row);
+      expected += name + "\n";
+      if (name == "Tx00x01.tga") {
+        expected += "\n***Error with file Tx00x01.tga  Colde: 21\n\n";
+        continue;
+      }
+      EXPECT_EQ(testing_support::readFile(dir / name), expectedTile(image, 64, 2, column, row));
+    }
+  }
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "Tx00x01.tga"));
+}
+
+}  // namespace
