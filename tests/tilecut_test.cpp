@@ -10,6 +10,7 @@
 
 #include "bytes.hpp"
 #include "run_tool.hpp"
+#include "tga_tiles.hpp"
 #include "tilecut/tga.hpp"
 #include "tilecut/tile_grid.hpp"
 
@@ -63,14 +64,7 @@ const std::string kFooter = std::string(8, '\0') + "TRUEVISION-XFILE." + std::st
 // The tile file the grid rule gives for `column` and `row` (row 0 the top of the picture).
 std::string expectedTile(const Image& image, std::uint32_t side, std::uint32_t rows,
                          std::uint32_t column, std::uint32_t row) {
-  Bytes tile;
-  tile.raw(std::string("\0\0\x02\0\0\0\0\0\0\0\0\0", 12));
-  tile.u16(static_cast<std::uint16_t>(side)).u16(static_cast<std::uint16_t>(side)).u8(24).u8(0);
-  for (std::uint32_t y = 0; y < side; ++y) {
-    const std::size_t line = std::size_t{rows - 1 - row} * side + y;
-    tile.raw(image.pixels.substr((line * image.width + std::size_t{column} * side) * 3, side * 3));
-  }
-  return tile.raw(kFooter).str();
+  return testing_support::expectedTile(image.pixels, 0, image.width, side, rows, column, row);
 }
 
 std::set<std::string> filesIn(const ScratchDir& dir) {
