@@ -274,6 +274,21 @@ TEST(TilecutRefusals, InputThatCannotBeOpenedOrIsTooShort) {
   EXPECT_EQ(filesIn(dir), (std::set<std::string>{"folder.tga"}));
 }
 
+TEST(TilecutRefusals, TileThatWouldReplaceTheInput) {
+  ScratchDir dir;
+  const Image image = patternImage(16, 8);
+  const std::string input = tgaFile(image);
+  testing_support::writeFile(dir / "Tx01x00.tga", input);
+  const RunResult result = testing_support::runTool(TOOL_PATH, {"Tx01x00.tga", "2"}, dir.path());
+  EXPECT_EQ(result.out,
+            "INPUT: Tx01x00.tga\n Input Image Res: 16x8\n Output Image Res: 8\n"
+            " SegsY: 1\n***ERROR tile Tx01x00.tga would replace the input image; cut "
+            "it in another folder\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(testing_support::readFile(dir / "Tx01x00.tga"), input);
+  EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Tx01x00.tga"}));
+}
+
 TEST(TilecutRefusals, CountAboveTheWidth) {
   ScratchDir dir;
   const RunResult result = cut(dir, tgaFile(patternImage(8, 8)), "9");

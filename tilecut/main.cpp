@@ -118,6 +118,23 @@ void requireGridInFile(int input, const char* name, const Grid& grid) {
   }
 }
 
+// Refuses a grid one of whose tile names is the input itself (the same file, under its own name
+// or through a link): creating that tile would empty the image before it is cut.
+void requireNoTileReplacesInput(int input, const Grid& grid) {
+  struct stat image {};
+  if (fstat(input, &image) != 0) return;
+  for (std::uint32_t row = 0; row < grid.rows; ++row) {
+    for (std::uint32_t column = 0; column < grid.count; ++column) {
+      const std::string name = tileName(column, row);
+      struct stat existing {};
+      if (stat(name.c_str(), &existing) == 0 && existing.st_dev == image.st_dev &&
+          existing.st_ino == image.st_ino) {
+        throw Refusal{"tile " + name + " would replace the input image; cut it in another folder"};
+      }
+    }
+  }
+}
+
 // Writes one tile, whose first line starts at `tileStart` in the input; false when the tile
 // file cannot be created, which is reported and skipped.
 bool cutTile(int input, const Grid& grid, std::uint64_t tileStart, const std::string& tileName,
@@ -187,6 +204,7 @@ int cutImage(const char* name, std::uint32_t count) {
   std::cout << " Output Image Res: " << grid.side << std::endl;
   std::cout << " SegsY: " << grid.rows << std::endl;
   requireGridInFile(input.get(), name, grid);
+  requireNoTileReplacesInput(input.get(), grid);
   return cutTiles(input.get(), grid) ? 0 : 1;
 }
 
