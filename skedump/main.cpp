@@ -35,35 +35,36 @@ struct FileEndsEarly {
 };
 
 // Reads little-endian fields front to back and knows the offset of each; a short read throws
-// FileEndsEarly naming the field (and the bone, when there is one).
+// FileEndsEarly naming the field and the bone being read.
 class FieldReader {
  public:
   explicit FieldReader(std::istream& in) : in_(in) {}
 
-  std::int32_t i32(const char* field, std::int64_t bone = 0) {
-    return static_cast<std::int32_t>(littleEndian<4>(field, bone));
+  // The bone whose fields follow; 0 while the header is read.
+  void enterBone(std::int64_t bone) { bone_ = bone; }
+
+  std::int32_t i32(const char* field) { return static_cast<std::int32_t>(littleEndian<4>(field)); }
+  std::uint16_t u16(const char* field) {
+    return static_cast<std::uint16_t>(littleEndian<2>(field));
   }
-  std::uint16_t u16(const char* field, std::int64_t bone = 0) {
-    return static_cast<std::uint16_t>(littleEndian<2>(field, bone));
+  float f32(const char* field) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field)));
   }
-  float f32(const char* field, std::int64_t bone) {
-    return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field, bone)));
-  }
-  void bytes(char* out, std::size_t count, const char* field, std::int64_t bone) {
+  void bytes(char* out, std::size_t count, const char* field) {
     in_.read(out, static_cast<std::streamsize>(count));
     offset_ += static_cast<std::uint64_t>(in_.gcount());
     if (!in_) {
       std::string where = field;
-      if (bone > 0) where += " of bone " + std::to_string(bone);
+      if (bone_ > 0) where += " of bone " + std::to_string(bone_);
       throw FileEndsEarly{offset_, where};
     }
   }
 
  private:
   template <std::size_t Size>
-  std::uint32_t littleEndian(const char* field, std::int64_t bone) {
+  std::uint32_t littleEndian(const char* field) {
     std::array<unsigned char, Size> raw{};
-    bytes(reinterpret_cast<char*>(raw.data()), Size, field, bone);
+    bytes(reinterpret_cast<char*>(raw.data()), Size, field);
     std::uint32_t value = 0;
     for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
     return value;
@@ -71,6 +72,7 @@ class FieldReader {
 
   std::istream& in_;
   std::uint64_t offset_ = 0;
+  std::int64_t bone_ = 0;
 };
 
 // The name as reported: its bytes up to the first NUL, never beyond its own length.
@@ -79,10 +81,10 @@ std::string_view nameText(const char* name, std::size_t length) {
   return {name, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name) : length};
 }
 
-void dumpFloatRows(FieldReader& reader, std::int64_t bone) {
+void dumpFloatRows(FieldReader& reader) {
   for (std::size_t row = 0; row < kFloatRows; ++row) {
     std::array<float, kFloatsPerRow> floats{};
-    for (float& value : floats) value = reader.f32("Floats", bone);
+    for (float& value : floats) value = reader.f32("Floats");
     std::cout << floatText(floats[0]);
     for (std::size_t i = 1; i < kFloatsPerRow; ++i) std::cout << '\t' << floatText(floats[i]);
     std::cout << std::endl;
@@ -91,22 +93,23 @@ void dumpFloatRows(FieldReader& reader, std::int64_t bone) {
 
 // Dumps one bone entry; false when its name length is refused and the dump must stop.
 bool dumpBone(FieldReader& reader, std::int64_t bone) {
+  reader.enterBone(bone);
   std::cout << "*Reading Bone #: " << bone << std::endl;
   std::cout << "___________________" << std::endl;
-  const std::uint16_t nameLength = reader.u16("NameTextLength", bone);
+  const std::uint16_t nameLength = reader.u16("NameTextLength");
   std::cout << " NameTextLength: " << nameLength << std::endl;
   if (nameLength > kMaxNameLength) {
     std::cout << "***ERROR***  name length > " << kMaxNameLength << std::endl;
     return false;
   }
   std::array<char, kMaxNameLength> name{};
-  reader.bytes(name.data(), nameLength, "BoneName", bone);
+  reader.bytes(name.data(), nameLength, "BoneName");
   std::cout << " BoneName: \"" << nameText(name.data(), nameLength) << '"' << std::endl;
-  const std::uint16_t shortValue = reader.u16("Short", bone);
+  const std::uint16_t shortValue = reader.u16("Short");
   std::cout << " Short: " << shortValue << std::endl;
   // The empty line between the short value and the first row of floats.
   std::cout << std::endl;
-  dumpFloatRows(reader, bone);
+  dumpFloatRows(reader);
   return true;
 }
 

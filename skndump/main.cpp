@@ -64,8 +64,9 @@ class FieldReader {
     offset_ += static_cast<std::uint64_t>(in_.gcount());
     if (!in_) {
       std::string where = field;
-      if (recordKind_ != nullptr)
-        where += " of " + (recordKind_ + (" " + std::to_string(recordNumber_)));
+      if (recordKind_ != nullptr) {
+        where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
+      }
       throw FileEndsEarly{offset_, where};
     }
   }
