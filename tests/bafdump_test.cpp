@@ -21,13 +21,7 @@ const std::string kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.baf\n\n";
 
 RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
-  ScratchDir dir;
-  testing_support::writeFile(dir / "in.baf", file.str());
-  std::vector<std::string> args{"in.baf"};
-  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
-  testing_support::expectCleanRun(result);
-  return result;
+  return testing_support::dumpBytes(TOOL_PATH, "in.baf", file.str(), std::move(extraArgs));
 }
 
 std::string opening(std::int32_t header, int boneCount) {
@@ -175,18 +169,7 @@ TEST(BafdumpNames, NulEndsThePrintedName) {
 }
 
 TEST(BafdumpFailures, FileThatCannotBeOpened) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir / "folder.baf");
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"missing.baf", "***ERROR cannot open missing.baf: No such file or directory\n"},
-      {"folder.baf", "***ERROR cannot open folder.baf: Is a directory\n"},
-  };
-  for (const auto& [path, message] : cases) {
-    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
-    testing_support::expectCleanRun(result);
-    EXPECT_EQ(result.out, message);
-    EXPECT_EQ(result.exitCode, 1);
-  }
+  testing_support::expectOpenFailuresReported(TOOL_PATH, ".baf");
 }
 
 TEST(BafdumpFailures, HugeFrameCountEndsAtTheEndOfTheFile) {

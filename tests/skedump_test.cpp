@@ -23,13 +23,7 @@ const std::string kHeaderLines = "header1: 1\nNumberOfBones: ";
 const std::string kRule = "----------------\n\n";
 
 RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
-  ScratchDir dir;
-  testing_support::writeFile(dir / "in.ske", file.str());
-  std::vector<std::string> args{"in.ske"};
-  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
-  testing_support::expectCleanRun(result);
-  return result;
+  return testing_support::dumpBytes(TOOL_PATH, "in.ske", file.str(), std::move(extraArgs));
 }
 
 // A bone entry whose twelve floats are all `value`.
@@ -142,19 +136,7 @@ TEST(SkedumpReport, ThreeHundredBonesAreAllDumped) {
 }
 
 TEST(SkedumpFailures, FileThatCannotBeOpened) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir / "folder.ske");
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"missing.ske", "***ERROR cannot open missing.ske: No such file or directory\n"},
-      {"folder.ske", "***ERROR cannot open folder.ske: Is a directory\n"},
-  };
-  for (const auto& [path, message] : cases) {
-    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
-    testing_support::expectCleanRun(result);
-    EXPECT_EQ(result.out, message);
-    EXPECT_EQ(result.exitCode, 1);
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir / "missing.ske"));
+  testing_support::expectOpenFailuresReported(TOOL_PATH, ".ske");
 }
 
 TEST(SkedumpFailures, FileEndingEarlyNamesFieldAndOffset) {

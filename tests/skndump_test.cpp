@@ -23,13 +23,7 @@ const std::string kUsage =
 const std::string kNoNames = "\n================\n Number of Names: 0\n================\n\n\n";
 
 RunResult dump(const Bytes& file, std::vector<std::string> extraArgs = {}) {
-  ScratchDir dir;
-  testing_support::writeFile(dir / "in.skn", file.str());
-  std::vector<std::string> args{"in.skn"};
-  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-  RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
-  testing_support::expectCleanRun(result);
-  return result;
+  return testing_support::dumpBytes(TOOL_PATH, "in.skn", file.str(), std::move(extraArgs));
 }
 
 std::string headerLines(std::int32_t header, std::int32_t vertexCount) {
@@ -144,18 +138,7 @@ TEST(SkndumpReport, ManyVerticesAndNamesAndALongName) {
 }
 
 TEST(SkndumpFailures, FileThatCannotBeOpened) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir / "folder.skn");
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"missing.skn", "***ERROR cannot open missing.skn: No such file or directory\n"},
-      {"folder.skn", "***ERROR cannot open folder.skn: Is a directory\n"},
-  };
-  for (const auto& [path, message] : cases) {
-    const RunResult result = testing_support::runTool(TOOL_PATH, {path}, dir.path());
-    testing_support::expectCleanRun(result);
-    EXPECT_EQ(result.out, message);
-    EXPECT_EQ(result.exitCode, 1);
-  }
+  testing_support::expectOpenFailuresReported(TOOL_PATH, ".skn");
 }
 
 TEST(SkndumpFailures, FileEndingInANameNamesIt) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "run_tool.hpp"
 
@@ -14,6 +16,34 @@ namespace testing_support {
 inline void expectCleanRun(const RunResult& result) {
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.err, "");
+}
+
+// Dumps `bytes` saved as `fileName` in a folder of its own, with any extra arguments.
+inline RunResult dumpBytes(const std::string& tool, const std::string& fileName,
+                           const std::string& bytes, std::vector<std::string> extraArgs = {}) {
+  ScratchDir dir;
+  writeFile(dir / fileName, bytes);
+  extraArgs.insert(extraArgs.begin(), fileName);
+  RunResult result = runTool(tool, extraArgs, dir.path());
+  expectCleanRun(result);
+  return result;
+}
+
+// A missing file and a directory: one "***ERROR" line with the path and the reason, exit 1.
+inline void expectOpenFailuresReported(const std::string& tool, const std::string& extension) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / ("folder" + extension));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"missing" + extension, "No such file or directory"},
+      {"folder" + extension, "Is a directory"},
+  };
+  for (const auto& [path, reason] : cases) {
+    const RunResult result = runTool(tool, {path}, dir.path());
+    expectCleanRun(result);
+    EXPECT_EQ(result.out, "***ERROR cannot open " + path + ": " + reason + "\n");
+    EXPECT_EQ(result.exitCode, 1);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / ("missing" + extension)));
 }
 
 // Cuts `file` to every length below its own, saves it as `fileName` and checks that the dump of
