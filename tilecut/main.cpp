@@ -141,26 +141,33 @@ bool cutTile(int input, const Grid& grid, std::uint64_t tileStart, const std::st
              std::array<std::uint8_t, kMaxLineBytes>& line) {
   const Descriptor output(open(tileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
   if (output.get() < 0) {
-    std::cout << "\n***Error with file " << tileName << "  Colde: " << errno << std::endl
+    const int error = errno;
+    std::cout << "\n***Error with file " << tileName << "  Colde: " << error << std::endl
               << std::endl;
     return false;
   }
-  const auto fail = [&](const std::string& what) {
-    unlink(tileName.c_str());  // a half-written tile is worse than none
-    throw Refusal{what + ": " + std::strerror(errno)};
+  // A half-written tile is worse than none.
+  const auto abandon = [&](const std::string& why) {
+    unlink(tileName.c_str());
+    throw Refusal{why};
+  };
+  const auto writeOut = [&](const std::uint8_t* bytes, std::size_t size) {
+    if (!writeFully(output.get(), bytes, size)) {
+      abandon("cannot write " + tileName + ": " + std::strerror(errno));
+    }
   };
   const HeaderBytes header = tileHeader(grid.side);
-  if (!writeFully(output.get(), header.data(), header.size())) fail("cannot write " + tileName);
+  writeOut(header.data(), header.size());
   const std::size_t tileLineBytes = std::size_t{grid.side} * kBytesPerPixel;
   std::uint64_t position = tileStart;
   for (std::uint16_t y = 0; y < grid.side; ++y, position += grid.lineBytes) {
     if (lseek(input, static_cast<off_t>(position), SEEK_SET) < 0 ||
         readFully(input, line.data(), tileLineBytes) != static_cast<std::int64_t>(tileLineBytes)) {
-      fail("cannot read the input at byte " + std::to_string(position));
+      abandon("the input ends or cannot be read at byte " + std::to_string(position));
     }
-    if (!writeFully(output.get(), line.data(), tileLineBytes)) fail("cannot write " + tileName);
+    writeOut(line.data(), tileLineBytes);
   }
-  if (!writeFully(output.get(), kFooter.data(), kFooter.size())) fail("cannot write " + tileName);
+  writeOut(kFooter.data(), kFooter.size());
   return true;
 }
 
