@@ -48,11 +48,12 @@ struct Refusal {
   std::string message;
 };
 
-// Where the material id fields of one chunk lie.
+// Where the material id fields of one chunk lie, and where the next chunk starts.
 struct ChunkPlan {
   std::int64_t shortRecords = 0;  // offset of the first 8-byte record
   std::int64_t longRecords = 0;   // offset of the first 32-byte record
   std::int32_t recordCount = 0;   // 0 when the chunk has none to stamp
+  std::int64_t nextChunk = 0;
 };
 
 // The open model file, read and written at absolute offsets through one stream.
@@ -100,7 +101,7 @@ class ModelFile {
 };
 
 // Checks one chunk against its own length and the file, and says where its ids lie.
-ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start, std::int64_t& next) {
+ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
   const std::string where =
       file.path() + ": chunk " + std::to_string(number) + " at byte " + std::to_string(start);
   if (start + kLengthFieldSize > file.size()) {
@@ -109,7 +110,7 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start, st
   const std::int32_t length = file.i32At(start);
   const std::string lengthText = "its length " + std::to_string(length);
   if (length < 0) throw Refusal{where + ": " + lengthText + " is negative"};
-  next = start + kLengthFieldSize + length;
+  const std::int64_t next = start + kLengthFieldSize + length;
   if (next > file.size()) {
     throw Refusal{where + ": " + lengthText + " runs past the end of the file at byte " +
                   std::to_string(file.size())};
@@ -128,6 +129,7 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start, st
                  "the material record count after " + std::to_string(entryCount) + " entries");
   const std::int32_t recordCount = file.i32At(start + recordCountOffset);
   ChunkPlan plan;
+  plan.nextChunk = next;
   if (recordCount <= 0) return plan;  // nothing to stamp in this chunk
   plan.recordCount = recordCount;
   plan.shortRecords = start + recordCountOffset + 4;
@@ -150,9 +152,8 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
   std::array<ChunkPlan, kMaxModels> plans{};
   std::int64_t start = firstChunk;
   for (std::int32_t model = 0; model < modelCount; ++model) {
-    std::int64_t next = 0;
-    plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start, next);
-    start = next;
+    plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start);
+    start = plans[static_cast<std::size_t>(model)].nextChunk;
   }
   for (std::int32_t model = 0; model < modelCount; ++model) {
     stampChunk(file, plans[static_cast<std::size_t>(model)], materialId);
