@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,6 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::RunResult;
-using testing_support::ScratchDir;
 
 const std::string kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.baf\n\n";
@@ -38,6 +36,14 @@ std::string componentLine(int component, int bone) {
   return "\t// component: " + std::to_string(component) + "  Bone: " + std::to_string(bone) + "\n";
 }
 
+// The seven component lines of bone 1, each followed by the same `values`.
+std::string firstBoneComponents(const std::string& values) {
+  std::string lines;
+  for (int component = 1; component <= 7; ++component)
+    lines += componentLine(component, 1) + values;
+  return lines;
+}
+
 // One bone named "root", two frames, precision 15; every component the repeat run 82 00 00 40.
 Bytes rootAnimation() {
   Bytes file;
@@ -47,11 +53,8 @@ Bytes rootAnimation() {
 }
 
 std::string rootReport() {
-  std::string report = opening(3, 1) + "root\n" + framesAndPrecision(2, 15);
-  for (int component = 1; component <= 7; ++component) {
-    report += componentLine(component, 1) + "0.5\n0.5\n";
-  }
-  return report + "\n\n";
+  return opening(3, 1) + "root\n" + framesAndPrecision(2, 15) + firstBoneComponents("0.5\n0.5\n") +
+         "\n\n";
 }
 
 // Bytes for one bone whose seven components hold `stream` each, after their prefix words.
@@ -63,10 +66,7 @@ Bytes boneBlock(const Bytes& stream) {
 }
 
 TEST(BafdumpCommandLine, WithoutArgumentsPrintsUsage) {
-  ScratchDir dir;
-  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
-  EXPECT_EQ(result.out, kUsage);
-  EXPECT_EQ(result.exitCode, 0);
+  testing_support::expectUsageWithoutArguments(TOOL_PATH, kUsage);
 }
 
 TEST(BafdumpReport, RootExampleByteForByte) {
@@ -111,9 +111,7 @@ TEST(BafdumpRuns, OvershootingRunIsPrintedWholeAndTheNextComponentStillFound) {
   Bytes file;
   file.i32(3).u16(1).name("a").i32(5).u8(15).append(boneBlock(stream));
   std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(5, 15);
-  for (int component = 1; component <= 7; ++component) {
-    expected += componentLine(component, 1) + "0.5\n-1\n0\n-0.5\n-0.5\n-0.5\n-0.5\n";
-  }
+  expected += firstBoneComponents("0.5\n-1\n0\n-0.5\n-0.5\n-0.5\n-0.5\n");
   EXPECT_EQ(dump(file).out, expected + "\n\n");
 }
 
@@ -123,9 +121,7 @@ TEST(BafdumpRuns, ZeroLengthRunsConsumeTheirWordsAndPrintNothing) {
   Bytes file;
   file.i32(3).u16(1).name("a").i32(1).u8(15).append(boneBlock(stream));
   std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(1, 15);
-  for (int component = 1; component <= 7; ++component) {
-    expected += componentLine(component, 1) + "0.142212\n";
-  }
+  expected += firstBoneComponents("0.142212\n");
   EXPECT_EQ(dump(file).out, expected + "\n\n");
 }
 
@@ -140,9 +136,7 @@ TEST(BafdumpRuns, PrintedTextOfSampleWords) {
   const std::string values =
       "0.5\n-1\n0\n0.999969\n0.142212\n0.00305176\n3.05176e-005\n-3.05176e-005\n";
   std::string expected = opening(3, 1) + "a\n" + framesAndPrecision(8, 15);
-  for (int component = 1; component <= 7; ++component) {
-    expected += componentLine(component, 1) + values;
-  }
+  expected += firstBoneComponents(values);
   EXPECT_EQ(dump(file).out, expected + "\n\n");
 }
 
@@ -151,7 +145,7 @@ TEST(BafdumpNames, LengthLimitIs31) {
   Bytes file;
   file.i32(3).u16(1).name(longest).i32(0).u8(15).append(boneBlock(Bytes()));
   std::string expected = opening(3, 1) + longest + "\n" + framesAndPrecision(0, 15);
-  for (int component = 1; component <= 7; ++component) expected += componentLine(component, 1);
+  expected += firstBoneComponents("");
   EXPECT_EQ(dump(file).out, expected + "\n\n");
 
   // A name of 32 bytes: the error line, then nothing, since the rest cannot be placed.

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,6 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::RunResult;
-using testing_support::ScratchDir;
 
 const std::string kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.ske\n\n";
@@ -64,10 +62,7 @@ const std::string kTwoBonesReport =
     "\n\n";
 
 TEST(SkedumpCommandLine, WithoutArgumentsPrintsUsage) {
-  ScratchDir dir;
-  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
-  EXPECT_EQ(result.out, kUsage);
-  EXPECT_EQ(result.exitCode, 0);
+  testing_support::expectUsageWithoutArguments(TOOL_PATH, kUsage);
 }
 
 TEST(SkedumpCommandLine, ExtraArgumentsAreIgnored) {

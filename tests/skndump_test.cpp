@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,6 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::RunResult;
-using testing_support::ScratchDir;
 
 const std::string kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
@@ -67,10 +65,7 @@ const std::string kTwoVerticesReport =
     "Text_1 :\ttorso\nText_2 :\tle\nText_3 :\t\n\n\n";
 
 TEST(SkndumpCommandLine, WithoutArgumentsPrintsUsage) {
-  ScratchDir dir;
-  const RunResult result = testing_support::runTool(TOOL_PATH, {}, dir.path());
-  EXPECT_EQ(result.out, kUsage);
-  EXPECT_EQ(result.exitCode, 0);
+  testing_support::expectUsageWithoutArguments(TOOL_PATH, kUsage);
 }
 
 TEST(SkndumpCommandLine, ExtraArgumentsAreIgnored) {

@@ -18,6 +18,15 @@ inline void expectCleanRun(const RunResult& result) {
   EXPECT_EQ(result.err, "");
 }
 
+// With no argument a dumper prints its usage text and nothing else, and exits with 0.
+inline void expectUsageWithoutArguments(const std::string& tool, const std::string& usage) {
+  ScratchDir dir;
+  const RunResult result = runTool(tool, {}, dir.path());
+  expectCleanRun(result);
+  EXPECT_EQ(result.out, usage);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
 // Dumps `bytes` saved as `fileName` in a folder of its own, with any extra arguments.
 inline RunResult dumpBytes(const std::string& tool, const std::string& fileName,
                            const std::string& bytes, std::vector<std::string> extraArgs = {}) {
