@@ -77,6 +77,18 @@ TEST(BafdumpReport, RootExampleByteForByte) {
   EXPECT_EQ(result.out, rootReport());
 }
 
+// The report names the file as the user gave it, in UTF-8 on every platform, and each of its
+// lines ends as the platform's console programs end them.
+TEST(BafdumpReport, PathOutsideAsciiAndLineEnds) {
+  const std::string name = testing_support::utf8(u8"анимация_アニメ.baf");
+  const RunResult result = testing_support::dumpBytes(TOOL_PATH, name, rootAnimation().str());
+  const std::string report =
+      "File: " + name + rootReport().substr(std::string("File: in.baf").size());
+  EXPECT_EQ(result.out, report);
+  EXPECT_EQ(result.rawOut, testing_support::withPlatformLineEnds(report));
+  EXPECT_EQ(result.exitCode, 0);
+}
+
 TEST(BafdumpReport, HeaderOtherThanThree) {
   const RunResult result = dump(Bytes().i32(0).u16(2).name("a"));
   EXPECT_EQ(result.out, opening(0, 2) + "***ERROR***  Header != 0 __ 0\n");

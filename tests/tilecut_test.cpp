@@ -89,27 +89,53 @@ std::string report(const Image& image, std::uint32_t side, std::uint32_t rows) {
          "\n SegsY: " + std::to_string(rows) + "\n";
 }
 
-// Cuts `image` into `count` tiles across and checks the report, the names in cutting order
-// and every tile's bytes against the grid rule.
-void expectGrid(const Image& image, std::uint32_t count, const TgaLayout& layout = {}) {
+// The system's error number for creating a file where a folder stands: EISDIR on POSIX,
+// ERROR_ACCESS_DENIED on Windows.
+#ifdef _WIN32
+constexpr int kCreateOverFolderError = 5;
+#else
+constexpr int kCreateOverFolderError = 21;
+#endif
+
+// Checks the report of cutting `image` into `count` tiles across, the names in cutting order and
+// every tile in `tileDir` against the grid rule.
+void expectTiles(const RunResult& result, const std::filesystem::path& tileDir,
+                 const std::string& report, const Image& image, std::uint32_t count) {
   const std::uint32_t side = image.width / count;
   const std::uint32_t rows = image.height / side;
-  ScratchDir dir;
-  const RunResult result = cut(dir, tgaFile(image, layout), std::to_string(count));
-  std::string expected = report(image, side, rows);
-  std::set<std::string> names;
+  std::string expected = report;
   for (std::uint32_t row = rows; row-- > 0;) {
     for (std::uint32_t column = 0; column < count; ++column) {
       const std::string name = tilecut::tileName(column, row);
       expected += name + "\n";
-      names.insert(name);
-      EXPECT_EQ(testing_support::readFile(dir / name), expectedTile(image, side, rows, column, row))
+      EXPECT_EQ(testing_support::readFile(tileDir / name),
+                expectedTile(image, side, rows, column, row))
           << name;
     }
   }
   EXPECT_EQ(result.out, expected);
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(filesIn(dir), names);
+}
+
+std::set<std::string> tileNames(const Image& image, std::uint32_t count) {
+  const std::uint32_t side = image.width / count;
+  std::set<std::string> names;
+  for (std::uint32_t row = 0; row < image.height / side; ++row) {
+    for (std::uint32_t column = 0; column < count; ++column) {
+      names.insert(tilecut::tileName(column, row));
+    }
+  }
+  return names;
+}
+
+// Cuts `image` as in.tga into `count` tiles across in a folder of its own and checks the report
+// and the folder: exactly the grid's tiles, each byte for byte.
+void expectGrid(const Image& image, std::uint32_t count, const TgaLayout& layout = {}) {
+  const std::uint32_t side = image.width / count;
+  ScratchDir dir;
+  const RunResult result = cut(dir, tgaFile(image, layout), std::to_string(count));
+  expectTiles(result, dir.path(), report(image, side, image.height / side), image, count);
+  EXPECT_EQ(filesIn(dir), tileNames(image, count));
 }
 
 TEST(TileGrid, TileNames) {
@@ -310,7 +336,9 @@ TEST(TilecutRefusals, TileThatCannotBeCreatedIsSkipped) {
       const std::string name = tilecut::tileName(column, row);
       expected += name + "\n";
       if (name == "Tx00x01.tga") {
-        expected += "\n***Error with file Tx00x01.tga  Colde: 21\n\n";
+        expected +=
+            "\n***Error with file Tx00x01.tga  Colde: " + std::to_string(kCreateOverFolderError) +
+            "\n\n";
         continue;
       }
       EXPECT_EQ(testing_support::readFile(dir / name), expectedTile(image, 64, 2, column, row));
@@ -319,6 +347,40 @@ TEST(TilecutRefusals, TileThatCannotBeCreatedIsSkipped) {
   EXPECT_EQ(result.out, expected);
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Tx00x01.tga"));
+}
+
+// Pixel bytes that a text-mode file would translate: newline, carriage return and the end-of-file
+// mark, also as CR LF pairs.
+TEST(TilecutFiles, LineEndBytesInPixelsComeOutUnchanged) {
+  Image image{8, 8, {}};
+  const std::string bytes = "\n\r\x1a\r\n\n\x1a";
+  for (std::size_t i = 0; i < 8u * 8u * 3u; ++i) image.pixels += bytes[i % bytes.size()];
+  expectGrid(image, 2);
+}
+
+TEST(TilecutFiles, TilesOfAnEarlierRunAreReplaced) {
+  ScratchDir dir;
+  cut(dir, tgaFile(patternImage(32, 16)), "2");
+  // Another image of the same grid: every tile of the first run must now hold its bytes.
+  Image second = patternImage(32, 16);
+  for (char& byte : second.pixels) byte = static_cast<char>(~byte);
+  const RunResult result = cut(dir, tgaFile(second), "2");
+  expectTiles(result, dir.path(), report(second, 16, 1), second, 2);
+  EXPECT_EQ(filesIn(dir), tileNames(second, 2));
+}
+
+TEST(TilecutFiles, NamesOutsideAscii) {
+  ScratchDir dir;
+  const Image image = patternImage(32, 16);
+  const std::string input = testing_support::utf8(u8"текстура.tga");
+  testing_support::writeFile(dir / input, tgaFile(image));
+  const std::filesystem::path tileDir = dir / testing_support::utf8(u8"テクスチャ");
+  std::filesystem::create_directory(tileDir);
+  const RunResult result = testing_support::runTool(TOOL_PATH, {"../" + input, "2"}, tileDir);
+  EXPECT_EQ(result.err, "");
+  const std::string opening =
+      "INPUT: ../" + input + "\n Input Image Res: 32x16\n" + " Output Image Res: 16\n SegsY: 1\n";
+  expectTiles(result, tileDir, opening, image, 2);
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#pragma once
+
+// The file calls tilecut makes, behind one seam: file_system_posix.cpp and
+// file_system_windows.cpp implement it, and the build picks the one for its platform. Paths are
+// UTF-8. Bytes are read and written as they are, never translated.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace tilecut {
+
+// Why a call failed: the system's own error number (errno on POSIX, GetLastError() on Windows)
+// and the reason in words, worded alike on every platform where the C library has a word for it.
+struct SystemError {
+  int number = 0;
+  std::string reason;
+};
+
+// What makes a file the same file under any name or link: device and inode on POSIX, volume
+// serial number and file index on Windows.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// An open file of the platform's, closed when the object goes.
+class File {
+ public:
+  File() = default;
+  ~File() { close(); }
+  File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
+  File& operator=(File&& other) noexcept {
+    close();
+    handle_ = std::exchange(other.handle_, kNoHandle);
+    return *this;
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool isOpen() const { return handle_ != kNoHandle; }
+  // Reads until `size` bytes are in or the file ends: the number read, or nothing on an error.
+  std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t size);
+  // Writes all `size` bytes; false on an error.
+  bool write(const std::uint8_t* bytes, std::size_t size);
+  // Moves the position to `offset` bytes from the start.
+  bool seek(std::uint64_t offset);
+  std::optional<std::uint64_t> size();
+  std::optional<FileIdentity> identity();
+  void close();
+
+ private:
+  friend File openForReading(const std::string& path, SystemError& failure);
+  friend File createForWriting(const std::string& path, SystemError& failure);
+  friend std::optional<FileIdentity> identityAt(const std::string& path);
+  // A POSIX descriptor or a Windows handle; -1 is neither.
+  static constexpr std::intptr_t kNoHandle = -1;
+  explicit File(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = kNoHandle;
+};
+
+// An existing file for reading, shared with other readers, with a hint that it is read front to
+// back. A directory is refused. On failure the file is not open and `failure` says why.
+File openForReading(const std::string& path, SystemError& failure);
+
+// A new file for writing, or an existing one emptied; others may write to it meanwhile.
+File createForWriting(const std::string& path, SystemError& failure);
+
+// The identity of the file at `path`, if there is one.
+std::optional<FileIdentity> identityAt(const std::string& path);
+
+bool removeFile(const std::string& path);
+
+// Why the last failed read, write, seek or size query of this thread failed.
+SystemError lastSystemError();
+
+}  // namespace tilecut
