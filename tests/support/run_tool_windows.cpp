@@ -12,6 +12,8 @@ namespace testing_support {
 
 namespace {
 
+constexpr int kStartAttempts = 5;
+
 std::wstring wide(const std::string& utf8) {
   const int size = static_cast<int>(utf8.size());
   const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
@@ -101,17 +103,22 @@ RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
   startup.hStdError = err.write;
   std::wstring line = commandLine(toolPath, args);
   PROCESS_INFORMATION child{};
-  const BOOL started =
-      CreateProcessW(toolPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                     nullptr, workDir.wstring().c_str(), &startup, &child);
+  // Wine under load now and then fails to start a process that starts at the next attempt.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+    if (attempt > 0) Sleep(250);
+    started = CreateProcessW(toolPath.c_str(), line.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW, nullptr, workDir.wstring().c_str(), &startup, &child);
+  }
   // Only the child holds the write ends now, so the pipes close when it ends.
   CloseHandle(out.write);
   CloseHandle(err.write);
   CloseHandle(nul);
   if (!started) {
+    const DWORD error = GetLastError();
     CloseHandle(out.read);
     CloseHandle(err.read);
-    throw std::runtime_error("cannot start " + tool);
+    throw std::runtime_error("cannot start " + tool + ": error " + std::to_string(error));
   }
   RunResult result;
   std::thread outReader(drain, out.read, std::ref(result.rawOut));
