@@ -147,11 +147,15 @@ TEST(TileGrid, TileNames) {
 }
 
 TEST(TileGrid, TileCountArgument) {
-  EXPECT_EQ(tilecut::parseTileCount("1"), 1u);
-  EXPECT_EQ(tilecut::parseTileCount("12"), 12u);
-  EXPECT_EQ(tilecut::parseTileCount("007"), 7u);
-  EXPECT_EQ(tilecut::parseTileCount("4294967295"), 4294967295u);
-  for (const char* text : {"", "0", "-4", "+4", " 4", "4x", "abc", "4294967296"}) {
+  using tilecut::TileCount;
+  EXPECT_EQ(tilecut::parseTileCount("1"), (TileCount{1, "1"}));
+  EXPECT_EQ(tilecut::parseTileCount("007"), (TileCount{7, "7"}));
+  EXPECT_EQ(tilecut::parseTileCount("65535"), (TileCount{65535, "65535"}));
+  // Any larger number is more tiles than any image has pixels across.
+  EXPECT_EQ(tilecut::parseTileCount("65536"), (TileCount{65536, "65536"}));
+  EXPECT_EQ(tilecut::parseTileCount("0099999999999999999999"),
+            (TileCount{65536, "99999999999999999999"}));
+  for (const char* text : {"", "0", "000", "-4", "+4", " 4", "4x", "abc"}) {
     EXPECT_FALSE(tilecut::parseTileCount(text).has_value()) << '"' << text << '"';
   }
 }
@@ -228,6 +232,12 @@ TEST(TilecutGrid, OnePixelTilesAre47Bytes) {
 
 TEST(TilecutGrid, TileWiderThanTheOldLineBuffer) {
   expectGrid(patternImage(3000, 3000), 1);
+}
+
+// A tile row of 255 lines of 65535 pixels (48 MiB) does not fit into one band of the input: it
+// is cut in two bands, the second shorter.
+TEST(TilecutGrid, TileRowsOfSeveralBands) {
+  expectGrid(patternImage(65535, 255), 256);
 }
 
 TEST(TilecutGrid, NoRowOfTilesFits) {
@@ -316,13 +326,14 @@ TEST(TilecutRefusals, TileThatWouldReplaceTheInput) {
 }
 
 TEST(TilecutRefusals, CountAboveTheWidth) {
-  ScratchDir dir;
-  const RunResult result = cut(dir, tgaFile(patternImage(8, 8)), "9");
-  EXPECT_EQ(result.out,
-            "INPUT: in.tga\n***ERROR in.tga is 8 pixels wide, too narrow for 9 tiles "
-            "across\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(filesIn(dir).empty());
+  for (const std::string count : {"9", "4294967297", "99999999999999999999"}) {
+    ScratchDir dir;
+    const RunResult result = cut(dir, tgaFile(patternImage(8, 8)), count);
+    EXPECT_EQ(result.out, "INPUT: in.tga\n***ERROR in.tga is 8 pixels wide, too narrow for " +
+                              count + " tiles across\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
 }
 
 TEST(TilecutRefusals, TileThatCannotBeCreatedIsSkipped) {

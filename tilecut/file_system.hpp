@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -27,6 +28,12 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// Bytes to be written, not owned.
+struct Segment {
+  const std::uint8_t* bytes;
+  std::size_t size;
+};
+
 // An open file of the platform's, closed when the object goes.
 class File {
  public:
@@ -42,12 +49,12 @@ class File {
   File& operator=(const File&) = delete;
 
   bool isOpen() const { return handle_ != kNoHandle; }
-  // Reads until `size` bytes are in or the file ends: the number read, or nothing on an error.
-  std::optional<std::size_t> read(std::uint8_t* buffer, std::size_t size);
-  // Writes all `size` bytes; false on an error.
-  bool write(const std::uint8_t* bytes, std::size_t size);
-  // Moves the position to `offset` bytes from the start.
-  bool seek(std::uint64_t offset);
+  // Reads from `offset` until `size` bytes are in or the file ends: the number read, or nothing
+  // on an error.
+  std::optional<std::size_t> readAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size);
+  // Writes the segments one after another at the file's position, in as few calls as the
+  // platform allows; false on an error.
+  bool write(std::span<const Segment> segments);
   std::optional<std::uint64_t> size();
   std::optional<FileIdentity> identity();
   void close();
@@ -74,7 +81,7 @@ std::optional<FileIdentity> identityAt(const std::string& path);
 
 bool removeFile(const std::string& path);
 
-// Why the last failed read, write, seek or size query of this thread failed.
+// Why the last failed read, write or size query of this thread failed.
 SystemError lastSystemError();
 
 }  // namespace tilecut

@@ -1,9 +1,11 @@
-// The file seam on POSIX: open, read, write, lseek and close on descriptors, errno for errors.
+// The file seam on POSIX: open, pread, writev and close on descriptors, errno for errors.
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +14,9 @@
 namespace tilecut {
 
 namespace {
+
+// writev takes at most IOV_MAX segments a call; 1024 on Linux, and at least 16 by POSIX.
+constexpr std::size_t kMostSegmentsPerCall = 1024;
 
 int descriptor(std::intptr_t handle) {
   return static_cast<int>(handle);
@@ -27,10 +32,12 @@ FileIdentity identityOf(const struct stat& info) {
 
 }  // namespace
 
-std::optional<std::size_t> File::read(std::uint8_t* buffer, std::size_t size) {
+std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buffer,
+                                        std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t got = ::read(descriptor(handle_), buffer + done, size - done);
+    const ssize_t got = pread(descriptor(handle_), buffer + done, size - done,
+                              static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
     if (got == 0) break;
@@ -39,19 +46,27 @@ std::optional<std::size_t> File::read(std::uint8_t* buffer, std::size_t size) {
   return done;
 }
 
-bool File::write(const std::uint8_t* bytes, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t wrote = ::write(descriptor(handle_), bytes + done, size - done);
+bool File::write(std::span<const Segment> segments) {
+  std::array<iovec, kMostSegmentsPerCall> batch{};
+  std::size_t next = 0;  // the first segment not wholly written
+  std::size_t skip = 0;  // the bytes of it already written, always fewer than its size
+  while (true) {
+    while (next < segments.size() && segments[next].size == 0) ++next;
+    if (next == segments.size()) return true;
+    std::size_t used = 0;
+    for (std::size_t i = next; i < segments.size() && used < batch.size(); ++i) {
+      if (segments[i].size == 0) continue;
+      const std::size_t from = i == next ? skip : 0;
+      batch[used++] = {const_cast<std::uint8_t*>(segments[i].bytes) + from, segments[i].size - from};
+    }
+    const ssize_t wrote = writev(descriptor(handle_), batch.data(), static_cast<int>(used));
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
+    // Step over what went out, which may end inside a segment.
+    std::size_t left = skip + static_cast<std::size_t>(wrote);
+    while (next < segments.size() && left >= segments[next].size) left -= segments[next++].size;
+    skip = left;
   }
-  return true;
-}
-
-bool File::seek(std::uint64_t offset) {
-  return lseek(descriptor(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 std::optional<std::uint64_t> File::size() {

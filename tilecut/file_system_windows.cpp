@@ -1,4 +1,4 @@
-// The file seam on Windows: CreateFileW, ReadFile, WriteFile, SetFilePointerEx and CloseHandle,
+// The file seam on Windows: CreateFileW, ReadFile at offsets, WriteFile and CloseHandle,
 // GetLastError() for errors. Paths arrive in UTF-8 and are handed to the system in UTF-16, so a
 // name in any script opens whatever the system's code page.
 
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "file_system.hpp"
 
@@ -23,6 +24,19 @@ HANDLE nativeHandle(std::intptr_t handle) {
 
 std::intptr_t portableHandle(HANDLE handle) {
   return reinterpret_cast<std::intptr_t>(handle);
+}
+
+constexpr std::size_t kStagingSize = std::size_t{1} << 20;
+
+bool writeAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
+    DWORD wrote = 0;
+    if (!WriteFile(file, bytes + done, want, &wrote, nullptr) || wrote == 0) return false;
+    done += wrote;
+  }
+  return true;
 }
 
 std::wstring widePath(const std::string& path) {
@@ -78,35 +92,42 @@ bool isDirectory(const std::wstring& path) {
 
 }  // namespace
 
-std::optional<std::size_t> File::read(std::uint8_t* buffer, std::size_t size) {
+std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buffer,
+                                        std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
     const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + done);
+    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
     DWORD got = 0;
-    if (!ReadFile(nativeHandle(handle_), buffer + done, want, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(nativeHandle(handle_), buffer + done, want, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return std::nullopt;
+    }
     if (got == 0) break;
     done += got;
   }
   return done;
 }
 
-bool File::write(const std::uint8_t* bytes, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
-    DWORD wrote = 0;
-    if (!WriteFile(nativeHandle(handle_), bytes + done, want, &wrote, nullptr) || wrote == 0) {
-      return false;
+// Windows gathers writes only for unbuffered files of whole pages, so small segments are
+// copied together and go out in writes of up to kStagingSize; large ones go out directly.
+bool File::write(std::span<const Segment> segments) {
+  std::vector<std::uint8_t> staging;
+  staging.reserve(kStagingSize);
+  for (const Segment& segment : segments) {
+    if (staging.size() + segment.size > kStagingSize) {
+      if (!writeAll(nativeHandle(handle_), staging.data(), staging.size())) return false;
+      staging.clear();
     }
-    done += wrote;
+    if (segment.size >= kStagingSize) {
+      if (!writeAll(nativeHandle(handle_), segment.bytes, segment.size)) return false;
+    } else {
+      staging.insert(staging.end(), segment.bytes, segment.bytes + segment.size);
+    }
   }
-  return true;
-}
-
-bool File::seek(std::uint64_t offset) {
-  LARGE_INTEGER distance{};
-  distance.QuadPart = static_cast<LONGLONG>(offset);
-  return SetFilePointerEx(nativeHandle(handle_), distance, nullptr, FILE_BEGIN) != 0;
+  return writeAll(nativeHandle(handle_), staging.data(), staging.size());
 }
 
 std::optional<std::uint64_t> File::size() {

@@ -1,5 +1,6 @@
 #include "tile_grid.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tilecut {
@@ -14,13 +15,20 @@ std::string twoDigitsAtLeast(std::uint32_t index) {
 
 }  // namespace
 
-std::optional<std::uint32_t> parseTileCount(std::string_view text) {
-  std::uint32_t count = 0;
-  const char* end = text.data() + text.size();
-  // from_chars takes no sign other than '-', which it refuses for an unsigned type.
-  const auto [stop, error] = std::from_chars(text.data(), end, count);
-  if (text.empty() || error != std::errc() || stop != end || count == 0) return std::nullopt;
-  return count;
+std::optional<TileCount> parseTileCount(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::size_t firstDigit = text.find_first_not_of('0');
+  if (firstDigit == std::string_view::npos) return std::nullopt;  // zero
+  const std::string_view digits = text.substr(firstDigit);
+  std::uint32_t value = kMoreThanAnyWidth;
+  // Past six digits, or past the limit, the number is larger than any width.
+  if (digits.size() <= 6) {
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    value = std::min(value, kMoreThanAnyWidth);
+  }
+  return TileCount{value, std::string(digits)};
 }
 
 std::string tileName(std::uint32_t column, std::uint32_t row) {
