@@ -13,6 +13,7 @@
 // The whole file is walked and checked before the first byte is written, so a file that does
 // not hold together is refused untouched.
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -20,9 +21,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "material_id.hpp"
 
@@ -42,6 +45,8 @@ constexpr std::int64_t kShortRecordSize = 8;
 constexpr std::int64_t kShortRecordIdOffset = 6;
 constexpr std::int64_t kGapSize = 40;
 constexpr std::int64_t kLongRecordSize = 32;
+// Records are stamped a window at a time: a few system calls per megabyte, not one per field.
+constexpr std::size_t kWindowBytes = std::size_t{1} << 20;
 
 // The file or the argument cannot be used; the message says what and where.
 struct Refusal {
@@ -70,10 +75,15 @@ class ModelFile {
   std::uint8_t u8At(std::int64_t offset) { return static_cast<std::uint8_t>(readAt<1>(offset)); }
   std::int32_t i32At(std::int64_t offset) { return static_cast<std::int32_t>(readAt<4>(offset)); }
 
-  void writeU16At(std::int64_t offset, std::uint16_t value) {
-    const std::array<char, 2> bytes{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+  void readAt(std::int64_t offset, std::span<char> bytes) {
+    stream_.seekg(offset);
+    stream_.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!stream_) throw Refusal{path_ + ": reading at byte " + std::to_string(offset) + " failed"};
+  }
+
+  void writeAt(std::int64_t offset, std::span<const char> bytes) {
     stream_.seekp(offset);
-    stream_.write(bytes.data(), bytes.size());
+    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!stream_) throw Refusal{path_ + ": writing at byte " + std::to_string(offset) + " failed"};
   }
 
@@ -86,12 +96,10 @@ class ModelFile {
   // Callers check that the field lies inside the file; a failure here is an I/O error.
   template <std::size_t Size>
   std::uint32_t readAt(std::int64_t offset) {
-    std::array<unsigned char, Size> raw{};
-    stream_.seekg(offset);
-    stream_.read(reinterpret_cast<char*>(raw.data()), Size);
-    if (!stream_) throw Refusal{path_ + ": reading at byte " + std::to_string(offset) + " failed"};
+    std::array<char, Size> raw{};
+    readAt(offset, raw);
     std::uint32_t value = 0;
-    for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
+    for (std::size_t i = Size; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(raw[i]);
     return value;
   }
 
@@ -139,12 +147,32 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
   return plan;
 }
 
-void stampChunk(ModelFile& file, const ChunkPlan& plan, std::uint16_t materialId) {
-  for (std::int64_t record = 0; record < plan.recordCount; ++record) {
-    file.writeU16At(plan.shortRecords + record * kShortRecordSize + kShortRecordIdOffset,
-                    materialId);
-    file.writeU16At(plan.longRecords + record * kLongRecordSize, materialId);
+// Sets the id field of `count` records of `recordSize` bytes from `first` on, a window of whole
+// records at a time: read, set the ids, write back. Every other byte goes back as it was read.
+void stampRecords(ModelFile& file, std::int64_t first, std::int64_t count, std::int64_t recordSize,
+                  std::int64_t idOffset, std::uint16_t materialId, std::vector<char>& window) {
+  const std::int64_t recordsPerWindow = static_cast<std::int64_t>(window.size()) / recordSize;
+  const char low = static_cast<char>(materialId & 0xFF);
+  const char high = static_cast<char>(materialId >> 8);
+  for (std::int64_t done = 0; done < count;) {
+    const std::int64_t records = std::min(recordsPerWindow, count - done);
+    const std::span<char> bytes(window.data(), static_cast<std::size_t>(records * recordSize));
+    const std::int64_t offset = first + done * recordSize;
+    file.readAt(offset, bytes);
+    for (std::int64_t at = idOffset; at < records * recordSize; at += recordSize) {
+      bytes[static_cast<std::size_t>(at)] = low;
+      bytes[static_cast<std::size_t>(at) + 1] = high;
+    }
+    file.writeAt(offset, bytes);
+    done += records;
   }
+}
+
+void stampChunk(ModelFile& file, const ChunkPlan& plan, std::uint16_t materialId,
+                std::vector<char>& window) {
+  stampRecords(file, plan.shortRecords, plan.recordCount, kShortRecordSize, kShortRecordIdOffset,
+               materialId, window);
+  stampRecords(file, plan.longRecords, plan.recordCount, kLongRecordSize, 0, materialId, window);
 }
 
 void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
@@ -155,8 +183,9 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
     plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start);
     start = plans[static_cast<std::size_t>(model)].nextChunk;
   }
+  std::vector<char> window(kWindowBytes);
   for (std::int32_t model = 0; model < modelCount; ++model) {
-    stampChunk(file, plans[static_cast<std::size_t>(model)], materialId);
+    stampChunk(file, plans[static_cast<std::size_t>(model)], materialId, window);
   }
   file.flush();
 }
