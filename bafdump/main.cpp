@@ -7,16 +7,17 @@
 // ends early shows everything before the break, then one "***ERROR" line.
 
 #include <array>
+#include <bitset>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <string>
 #include <string_view>
 
 #include "number_text.hpp"
+#include "report.hpp"
 #include "sample_decoding.hpp"
 
 namespace bafdump {
@@ -52,9 +53,11 @@ class FieldReader {
   }
   std::uint8_t u8(const char* field) { return static_cast<std::uint8_t>(littleEndian<1>(field)); }
   void bytes(char* out, std::size_t count, const char* field) {
-    in_.read(out, static_cast<std::streamsize>(count));
-    offset_ += static_cast<std::uint64_t>(in_.gcount());
-    if (!in_) throw FileEndsEarly{offset_, describe(field)};
+    // Straight from the stream's buffer, without a stream sentry for every field.
+    const auto wanted = static_cast<std::streamsize>(count);
+    const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
+    offset_ += static_cast<std::uint64_t>(got);
+    if (got != wanted) throw FileEndsEarly{offset_, describe(field)};
   }
 
  private:
@@ -80,8 +83,20 @@ class FieldReader {
   int component_ = 0;
 };
 
+// The value of a sample word, decoded once per word and then remembered: a dump may print
+// millions of samples, and there are only 65536 words.
+float sampleValue(std::uint16_t word) {
+  static std::array<float, 65536> values;
+  static std::bitset<65536> decoded;
+  if (!decoded[word]) {
+    values[word] = decodeSample(word, kSampleStartExponent);
+    decoded[word] = true;
+  }
+  return values[word];
+}
+
 void printSample(std::uint16_t word) {
-  std::cout << floatText(decodeSample(word, kSampleStartExponent)) << std::endl;
+  printLine(sampleValue(word));
 }
 
 // Prints the samples of one component stream. The frame test comes only before a control
@@ -108,14 +123,14 @@ bool dumpNames(FieldReader& reader, std::uint16_t boneCount) {
     reader.enter(bone, 0);
     const std::uint16_t length = reader.u16("name length");
     if (length > kMaxNameLength) {
-      std::cout << "***ERROR***  name lenght > " << static_cast<int>(kMaxNameLength) << std::endl;
+      printLine("***ERROR***  name lenght > ", static_cast<int>(kMaxNameLength));
       return false;
     }
     reader.bytes(name.data(), length, "name");
     const void* nul = std::memchr(name.data(), '\0', length);
     const std::size_t shown =
         nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name.data()) : length;
-    std::cout << std::string_view(name.data(), shown) << std::endl;
+    printLine(std::string_view(name.data(), shown));
   }
   reader.enter(0, 0);
   return true;
@@ -128,38 +143,38 @@ void dumpBones(FieldReader& reader, std::uint16_t boneCount, std::int32_t frameC
     for (int component = 1; component <= kComponentsPerBone; ++component) {
       reader.enter(bone, component);
       reader.u16("component prefix word");
-      std::cout << "\t// component: " << component << "  Bone: " << bone << std::endl;
+      printLine("\t// component: ", component, "  Bone: ", bone);
       dumpComponentStream(reader, frameCount);
     }
   }
 }
 
 void dumpAnimation(FieldReader& reader, const char* path) {
-  std::cout << "File: " << path << std::endl;
+  printLine("File: ", path);
   const std::int32_t header = reader.i32("header");
-  std::cout << "(.baf)header: " << header << std::endl;
-  std::cout << "----------------" << std::endl;
+  printLine("(.baf)header: ", header);
+  printLine("----------------");
   const std::uint16_t boneCount = reader.u16("bone count");
-  std::cout << boneCount << "\t// number of bones" << std::endl;
+  printLine(boneCount, "\t// number of bones");
   if (header != kExpectedHeader) {
     // The text says 0 although 3 is required; scripts match the line as it stands.
-    std::cout << "***ERROR***  Header != 0 __ " << header << std::endl;
+    printLine("***ERROR***  Header != 0 __ ", header);
     return;
   }
   // After an over-long name the rest of the file cannot be placed: stop rather than print the
   // name's bytes as frame count and samples.
   if (!dumpNames(reader, boneCount)) return;
   const std::int32_t frameCount = reader.i32("frame count");
-  std::cout << frameCount << "\t// number of frames" << std::endl;
+  printLine(frameCount, "\t// number of frames");
   const std::uint8_t precision = reader.u8("precision");
-  std::cout << static_cast<int>(precision) << "\t// precision (number of bits in matissa)"
-            << std::endl;
+  printLine(static_cast<int>(precision), "\t// precision (number of bits in matissa)");
   dumpBones(reader, boneCount, frameCount);
-  std::cout << std::endl << std::endl;
+  printLine();
+  printLine();
 }
 
 int openFailure(const char* path, const std::string& reason) {
-  std::cout << "***ERROR cannot open " << path << ": " << reason << std::endl;
+  printLine("***ERROR cannot open ", path, ": ", reason);
   return 1;
 }
 
@@ -172,8 +187,7 @@ int run(const char* path) {
   try {
     dumpAnimation(reader, path);
   } catch (const FileEndsEarly& end) {
-    std::cout << "***ERROR " << path << " ends at byte " << end.endOffset << " while reading "
-              << end.field << std::endl;
+    printLine("***ERROR ", path, " ends at byte ", end.endOffset, " while reading ", end.field);
     return 1;
   }
   return 0;
@@ -184,7 +198,7 @@ int run(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc <= 1) {
-    std::cout << bafdump::kUsage;
+    bafdump::printText(bafdump::kUsage);
     return 0;
   }
   return bafdump::run(argv[1]);

@@ -4,8 +4,9 @@
 
 namespace bafdump {
 
-// A float as the report prints it: widened to double, general notation with 6 significant
-// digits, an exponent of at least three digits ("1e-005"), and "inf", "-inf" or "nan".
-std::string floatText(float value);
+// Appends a float as the report prints it: widened to double, general notation with 6
+// significant digits, an exponent of at least three digits ("1e-005"), and "inf", "-inf" or
+// "nan".
+void appendFloatText(std::string& text, float value);
 
 }  // namespace bafdump

@@ -12,11 +12,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <string>
 #include <string_view>
 
 #include "number_text.hpp"
+#include "report.hpp"
 
 namespace skedump {
 namespace {
@@ -51,9 +51,11 @@ class FieldReader {
     return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field)));
   }
   void bytes(char* out, std::size_t count, const char* field) {
-    in_.read(out, static_cast<std::streamsize>(count));
-    offset_ += static_cast<std::uint64_t>(in_.gcount());
-    if (!in_) {
+    // Straight from the stream's buffer, without a stream sentry for every field.
+    const auto wanted = static_cast<std::streamsize>(count);
+    const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
+    offset_ += static_cast<std::uint64_t>(got);
+    if (got != wanted) {
       std::string where = field;
       if (bone_ > 0) where += " of bone " + std::to_string(bone_);
       throw FileEndsEarly{offset_, where};
@@ -85,53 +87,54 @@ void dumpFloatRows(FieldReader& reader) {
   for (std::size_t row = 0; row < kFloatRows; ++row) {
     std::array<float, kFloatsPerRow> floats{};
     for (float& value : floats) value = reader.f32("Floats");
-    std::cout << floatText(floats[0]);
-    for (std::size_t i = 1; i < kFloatsPerRow; ++i) std::cout << '\t' << floatText(floats[i]);
-    std::cout << std::endl;
+    static_assert(kFloatsPerRow == 4);
+    printLine(floats[0], '\t', floats[1], '\t', floats[2], '\t', floats[3]);
   }
 }
 
 // Dumps one bone entry; false when its name length is refused and the dump must stop.
 bool dumpBone(FieldReader& reader, std::int64_t bone) {
   reader.enterBone(bone);
-  std::cout << "*Reading Bone #: " << bone << std::endl;
-  std::cout << "___________________" << std::endl;
+  printLine("*Reading Bone #: ", bone);
+  printLine("___________________");
   const std::uint16_t nameLength = reader.u16("NameTextLength");
-  std::cout << " NameTextLength: " << nameLength << std::endl;
+  printLine(" NameTextLength: ", nameLength);
   if (nameLength > kMaxNameLength) {
-    std::cout << "***ERROR***  name length > " << kMaxNameLength << std::endl;
+    printLine("***ERROR***  name length > ", kMaxNameLength);
     return false;
   }
   std::array<char, kMaxNameLength> name{};
   reader.bytes(name.data(), nameLength, "BoneName");
-  std::cout << " BoneName: \"" << nameText(name.data(), nameLength) << '"' << std::endl;
+  printLine(" BoneName: \"", nameText(name.data(), nameLength), '"');
   const std::uint16_t shortValue = reader.u16("Short");
-  std::cout << " Short: " << shortValue << std::endl;
+  printLine(" Short: ", shortValue);
   // The empty line between the short value and the first row of floats.
-  std::cout << std::endl;
+  printLine();
   dumpFloatRows(reader);
   return true;
 }
 
 void dumpSkeleton(FieldReader& reader) {
   const std::int32_t header = reader.i32("header1");
-  std::cout << "header1: " << header << std::endl;
+  printLine("header1: ", header);
   const std::int32_t boneCount = reader.i32("NumberOfBones");
-  std::cout << "NumberOfBones: " << boneCount << std::endl;
-  std::cout << "----------------" << std::endl << std::endl;
+  printLine("NumberOfBones: ", boneCount);
+  printLine("----------------");
+  printLine();
   if (header != kExpectedHeader) {
-    std::cout << "***ERROR***  Header != 1 __ " << header << std::endl;
+    printLine("***ERROR***  Header != 1 __ ", header);
     return;
   }
   // Each bone is printed as it is read and then forgotten, so any count is dumped whole.
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
     if (!dumpBone(reader, bone)) break;
   }
-  std::cout << std::endl << std::endl;
+  printLine();
+  printLine();
 }
 
 int openFailure(const char* path, const std::string& reason) {
-  std::cout << "***ERROR cannot open " << path << ": " << reason << std::endl;
+  printLine("***ERROR cannot open ", path, ": ", reason);
   return 1;
 }
 
@@ -144,8 +147,7 @@ int run(const char* path) {
   try {
     dumpSkeleton(reader);
   } catch (const FileEndsEarly& end) {
-    std::cout << "***ERROR " << path << " ends at byte " << end.endOffset << " while reading "
-              << end.field << std::endl;
+    printLine("***ERROR ", path, " ends at byte ", end.endOffset, " while reading ", end.field);
     return 1;
   }
   return 0;
@@ -156,7 +158,7 @@ int run(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc <= 1) {
-    std::cout << skedump::kUsage;
+    skedump::printText(skedump::kUsage);
     return 0;
   }
   return skedump::run(argv[1]);

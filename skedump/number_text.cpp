@@ -1,35 +1,45 @@
 #include "number_text.hpp"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <string_view>
 
 namespace skedump {
 
 namespace {
 
 constexpr std::size_t kExponentDigits = 3;
-
-// The C library writes at least two exponent digits; the report wants at least three.
-void widenExponent(std::string& text) {
-  const auto e = text.find('e');
-  if (e == std::string::npos) return;
-  const std::size_t digitsStart = e + 2;  // after the letter and the sign
-  const std::size_t digits = text.size() - digitsStart;
-  if (digits < kExponentDigits) text.insert(digitsStart, kExponentDigits - digits, '0');
-}
+constexpr int kSignificantDigits = 6;
 
 }  // namespace
 
-std::string floatText(float value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+void appendFloatText(std::string& text, float value) {
+  if (std::isnan(value)) {
+    text += "nan";
+    return;
+  }
+  if (std::isinf(value)) {
+    text += value < 0 ? "-inf" : "inf";
+    return;
+  }
+  // Exactly what printf's %.6g writes, without going through the C library's locale.
   std::array<char, 32> buffer{};
-  const int length =
-      std::snprintf(buffer.data(), buffer.size(), "%.6g", static_cast<double>(value));
-  std::string text(buffer.data(), static_cast<std::size_t>(length));
-  widenExponent(text);
-  return text;
+  const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                  static_cast<double>(value), std::chars_format::general,
+                                  kSignificantDigits)
+                        .ptr;
+  const std::string_view digits(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+  const std::size_t e = digits.find('e');
+  if (e == std::string_view::npos) {
+    text += digits;
+    return;
+  }
+  // At least two exponent digits are written; the report wants three.
+  const std::string_view exponent = digits.substr(e + 2);  // after the letter and the sign
+  text += digits.substr(0, e + 2);
+  if (exponent.size() < kExponentDigits) text.append(kExponentDigits - exponent.size(), '0');
+  text += exponent;
 }
 
 }  // namespace skedump

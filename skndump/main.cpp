@@ -15,11 +15,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <string>
 #include <string_view>
 
 #include "number_text.hpp"
+#include "report.hpp"
 
 namespace skndump {
 namespace {
@@ -60,9 +60,11 @@ class FieldReader {
     return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field)));
   }
   void bytes(char* out, std::size_t count, const char* field) {
-    in_.read(out, static_cast<std::streamsize>(count));
-    offset_ += static_cast<std::uint64_t>(in_.gcount());
-    if (!in_) {
+    // Straight from the stream's buffer, without a stream sentry for every field.
+    const auto wanted = static_cast<std::streamsize>(count);
+    const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
+    offset_ += static_cast<std::uint64_t>(got);
+    if (got != wanted) {
       std::string where = field;
       if (recordKind_ != nullptr) {
         where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
@@ -102,14 +104,13 @@ StoredXzy readXzy(FieldReader& reader, const char* field) {
 void dumpExtensionBlock(FieldReader& reader) {
   for (int flag = 1; flag <= 2; ++flag) {
     const std::int16_t value = reader.i8("_EX flag");
-    std::cout << '\t' << flag << "_EX flag(0.5): " << value << std::endl;
+    printLine('\t', flag, "_EX flag(0.5): ", value);
   }
   const float secondWeight = reader.f32("second Weight");
-  std::cout << "   Weight: " << floatText(secondWeight) << "\t// Scale, weight or something"
-            << std::endl;
+  printLine("   Weight: ", secondWeight, "\t// Scale, weight or something");
   for (int i = 0; i < 3; ++i) {
     const float value = reader.f32("C_Float");
-    std::cout << " C_Float: " << floatText(value) << std::endl;
+    printLine(" C_Float: ", value);
   }
 }
 
@@ -123,40 +124,40 @@ void dumpFlags(FieldReader& reader) {
                                         {"flagC", "flagC:           "}}};
   for (const Flag& flag : kFlags) {
     const std::int16_t value = reader.i8(flag.field);
-    std::cout << '\t' << flag.label << value << std::endl;
+    printLine('\t', flag.label, value);
   }
 }
 
 // Dumps one vertex record; false when its weight is neither 1.0 nor 0.5 and the dump must stop.
 bool dumpVertex(FieldReader& reader, std::int64_t vertex) {
   reader.enterRecord("vertex", vertex);
-  std::cout << "*Reading Vertex #: " << vertex << std::endl;
-  std::cout << "___________________" << std::endl;
+  printLine("*Reading Vertex #: ", vertex);
+  printLine("___________________");
   const StoredXzy position = readXzy(reader, "Vertex Pos");
-  std::cout << " Vertex Pos_X: " << floatText(position.x) << std::endl;
-  std::cout << " Vertex Pos_Y: " << floatText(position.y) << std::endl;
-  std::cout << " Vertex Pos_Z: " << floatText(position.z) << std::endl;
+  printLine(" Vertex Pos_X: ", position.x);
+  printLine(" Vertex Pos_Y: ", position.y);
+  printLine(" Vertex Pos_Z: ", position.z);
   dumpFlags(reader);
   const float weight = reader.f32("Weight");
-  std::cout << "   Weight: " << floatText(weight) << std::endl;
+  printLine("   Weight: ", weight);
   const StoredXzy envelope = readXzy(reader, "Envelope");
-  std::cout << "  Envelope_X: " << floatText(envelope.x) << std::endl;
-  std::cout << "  Envelope_Y: " << floatText(envelope.y) << std::endl;
-  std::cout << "  Envelope_Z: " << floatText(envelope.z) << std::endl;
+  printLine("  Envelope_X: ", envelope.x);
+  printLine("  Envelope_Y: ", envelope.y);
+  printLine("  Envelope_Z: ", envelope.z);
   // Exact comparisons; a NaN weight equals neither and takes the error path.
   if (weight != kFullWeight && weight != kHalfWeight) {
-    std::cout << "***ERROR*** ?_float (unknown1) = " << floatText(weight) << std::endl;
+    printLine("***ERROR*** ?_float (unknown1) = ", weight);
     return false;
   }
   if (weight == kHalfWeight) dumpExtensionBlock(reader);
-  std::cout << std::endl;
+  printLine();
   return true;
 }
 
 void dumpNames(FieldReader& reader) {
   reader.enterRecord(nullptr, 0);
   const std::uint16_t nameCount = reader.u16("Number of Names");
-  std::cout << kNameRule << " Number of Names: " << nameCount << kNameRule;
+  printText(kNameRule, " Number of Names: ", nameCount, kNameRule);
   // One buffer serves every name: each is printed as soon as it is read.
   std::array<char, UINT16_MAX> name{};
   for (std::int32_t number = 1; number <= nameCount; ++number) {
@@ -166,18 +167,19 @@ void dumpNames(FieldReader& reader) {
     const void* nul = std::memchr(name.data(), '\0', length);
     const std::size_t shown =
         nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name.data()) : length;
-    std::cout << "Text_" << number << " :\t" << std::string_view(name.data(), shown) << std::endl;
+    printLine("Text_", number, " :\t", std::string_view(name.data(), shown));
   }
 }
 
 void dumpSkin(FieldReader& reader) {
   const std::int32_t header = reader.i32("header1");
-  std::cout << "(.skn)header1: " << header << std::endl;
+  printLine("(.skn)header1: ", header);
   const std::int32_t vertexCount = reader.i32("NumberOf Verticies");
-  std::cout << "NumberOf Verticies: " << vertexCount << std::endl;
-  std::cout << "----------------" << std::endl << std::endl;
+  printLine("NumberOf Verticies: ", vertexCount);
+  printLine("----------------");
+  printLine();
   if (header != kExpectedHeader) {
-    std::cout << "***ERROR***  Header != 1 __ " << header << std::endl;
+    printLine("***ERROR***  Header != 1 __ ", header);
     return;
   }
   // Each vertex is printed as it is read and then forgotten, so any count is dumped whole.
@@ -185,11 +187,12 @@ void dumpSkin(FieldReader& reader) {
     if (!dumpVertex(reader, vertex)) return;
   }
   dumpNames(reader);
-  std::cout << std::endl << std::endl;
+  printLine();
+  printLine();
 }
 
 int openFailure(const char* path, const std::string& reason) {
-  std::cout << "***ERROR cannot open " << path << ": " << reason << std::endl;
+  printLine("***ERROR cannot open ", path, ": ", reason);
   return 1;
 }
 
@@ -202,8 +205,7 @@ int run(const char* path) {
   try {
     dumpSkin(reader);
   } catch (const FileEndsEarly& end) {
-    std::cout << "***ERROR " << path << " ends at byte " << end.endOffset << " while reading "
-              << end.field << std::endl;
+    printLine("***ERROR ", path, " ends at byte ", end.endOffset, " while reading ", end.field);
     return 1;
   }
   return 0;
@@ -214,7 +216,7 @@ int run(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc <= 1) {
-    std::cout << skndump::kUsage;
+    skndump::printText(skndump::kUsage);
     return 0;
   }
   return skndump::run(argv[1]);

@@ -39,12 +39,20 @@ const FloatCase kFloatCases[] = {
     {-std::numeric_limits<float>::quiet_NaN(), "nan"},
 };
 
-// Each dumper carries its own copy; all must agree.
+template <void (*append)(std::string&, float)>
+std::string textOf(float value) {
+  std::string text = "before ";
+  append(text, value);
+  return text;
+}
+
+// Each dumper carries its own copy; all must agree, and append after what is there.
 TEST(FloatText, EveryDumper) {
   for (const FloatCase& c : kFloatCases) {
-    EXPECT_EQ(skedump::floatText(c.value), c.text);
-    EXPECT_EQ(skndump::floatText(c.value), c.text);
-    EXPECT_EQ(bafdump::floatText(c.value), c.text);
+    const std::string expected = std::string("before ") + c.text;
+    EXPECT_EQ(textOf<skedump::appendFloatText>(c.value), expected);
+    EXPECT_EQ(textOf<skndump::appendFloatText>(c.value), expected);
+    EXPECT_EQ(textOf<bafdump::appendFloatText>(c.value), expected);
   }
 }
 

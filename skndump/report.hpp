@@ -1,0 +1,65 @@
+#pragma once
+
+// The report on standard output. Each line is built in one buffer, handed to the C library in
+// one write and flushed, so a reader on a pipe sees every line the moment it is complete, and
+// never a part of one.
+
+#include <charconv>
+#include <concepts>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "number_text.hpp"
+
+namespace skndump {
+
+namespace report_parts {
+
+inline void append(std::string& text, std::string_view part) {
+  text += part;
+}
+inline void append(std::string& text, char part) {
+  text += part;
+}
+inline void append(std::string& text, float part) {
+  appendFloatText(text, part);
+}
+
+// Integers in decimal; 8-bit ones too, as numbers, never as characters.
+template <std::integral Integer>
+requires(!std::same_as<Integer, char> &&
+         !std::same_as<Integer, bool>) void append(std::string& text, Integer part) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, part).ptr;
+  text.append(digits, end);
+}
+
+// One buffer for the run: cleared for each line, it keeps its room.
+inline std::string& buffer() {
+  static std::string text;
+  text.clear();
+  return text;
+}
+
+}  // namespace report_parts
+
+// Writes `parts` without an end of line and without a flush: for texts that carry their own.
+template <typename... Parts>
+void printText(const Parts&... parts) {
+  std::string& text = report_parts::buffer();
+  (report_parts::append(text, parts), ...);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Writes one report line made of `parts` and its end of line, then flushes.
+template <typename... Parts>
+void printLine(const Parts&... parts) {
+  std::string& text = report_parts::buffer();
+  (report_parts::append(text, parts), ...);
+  text += '\n';
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace skndump
