@@ -114,8 +114,10 @@ std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buff
 // Windows gathers writes only for unbuffered files of whole pages, so small segments are
 // copied together and go out in writes of up to kStagingSize; large ones go out directly.
 bool File::write(std::span<const Segment> segments) {
+  std::size_t total = 0;
+  for (const Segment& segment : segments) total += segment.size;
   std::vector<std::uint8_t> staging;
-  staging.reserve(kStagingSize);
+  staging.reserve(std::min(total, kStagingSize));
   for (const Segment& segment : segments) {
     if (staging.size() + segment.size > kStagingSize) {
       if (!writeAll(nativeHandle(handle_), staging.data(), staging.size())) return false;

@@ -7,7 +7,6 @@
 // bottom row first, left to right. Pixel columns and lines that no tile covers are left out.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <iostream>
 #include <span>
