@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tilecut {
+
+// Cuts the TGA image `name` into `countText` tiles across, written to the current directory,
+// reporting on standard output. Returns the tool's exit code: 0 when every tile was written, 1
+// after an error message.
+int run(const char* name, const char* countText);
+
+}  // namespace tilecut
