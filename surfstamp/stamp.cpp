@@ -181,7 +181,9 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
     plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start);
     start = plans[static_cast<std::size_t>(model)].nextChunk;
   }
-  std::vector<char> window(kWindowBytes);
+  // Every record lies in the file, so a window the size of a smaller file holds one at least.
+  std::vector<char> window(
+      static_cast<std::size_t>(std::min<std::int64_t>(kWindowBytes, file.size())));
   for (std::int32_t model = 0; model < modelCount; ++model) {
     stampChunk(file, plans[static_cast<std::size_t>(model)], materialId, window);
   }

@@ -191,6 +191,8 @@ void cutRowInBands(File& input, const Grid& grid, std::uint32_t row, Band& band,
 // Cuts every tile in file order; false when some tile file could not be created. A tile left
 // half-written by a failed read or write is removed: it is worse than none.
 bool cutTiles(File& input, const Grid& grid) {
+  // An image lower than one tile has nothing to cut; its band would be all memory and no use.
+  if (grid.rows == 0) return true;
   const std::size_t bandLines =
       static_cast<std::size_t>(std::min<std::uint64_t>(grid.side, kMostBandBytes / grid.lineBytes));
   Band band{std::vector<std::uint8_t>(bandLines * grid.lineBytes)};
