@@ -1,0 +1,11 @@
+// Fuzzing harness for skedump: dumps each input as the tool dumps a skeleton file, the report
+// discarded. The sanitizers catch what goes wrong in the dump; the exit code must be 0 or 1.
+
+#include <cstdint>
+
+#include "fuzz_support.hpp"
+#include "skedump/run.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return fuzz_support::dumpInput(data, size, "input.ske", skedump::run);
+}

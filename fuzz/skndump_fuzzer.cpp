@@ -1,0 +1,11 @@
+// Fuzzing harness for skndump: dumps each input as the tool dumps a skin file, the report
+// discarded. The sanitizers catch what goes wrong in the dump; the exit code must be 0 or 1.
+
+#include <cstdint>
+
+#include "fuzz_support.hpp"
+#include "skndump/run.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return fuzz_support::dumpInput(data, size, "input.skn", skndump::run);
+}
