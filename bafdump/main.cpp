@@ -1,4 +1,5 @@
-// bafdump FILE: prints a labelled report of a bone-animation file (.baf); the dump itself is in animation_dump.cpp.
+// bafdump FILE: prints a report of a bone-animation file (.baf), every sample decoded; the
+// dump itself is in animation_dump.cpp.
 
 #include <string_view>
 

@@ -45,7 +45,10 @@ std::optional<Grid> gridOf(const std::string& image, std::uint32_t count) {
   const std::uint32_t side = width / count;
   if (side == 0) return std::nullopt;
   std::size_t pixelStart = 18 + static_cast<std::uint8_t>(image[0]);
-  if (image[1] == 1) pixelStart += u16At(image, 5) * ((static_cast<std::uint8_t>(image[7]) + 7u) / 8u);
+  if (image[1] == 1) {
+    const std::uint32_t entryBytes = (static_cast<std::uint8_t>(image[7]) + 7u) / 8u;
+    pixelStart += u16At(image, 5) * entryBytes;
+  }
   return Grid{count, width, side, u16At(image, 14) / side, pixelStart};
 }
 
@@ -55,7 +58,8 @@ std::string tileName(std::uint32_t column, std::uint32_t row) {
   return name;
 }
 
-// Every file in the folder but the image: the tiles the cut wrote.
+// Removes every file in the folder but the image, that is the tiles the cut wrote, and says
+// how many there were.
 std::uint32_t removeTiles() {
   std::uint32_t tiles = 0;
   for (const auto& entry : std::filesystem::directory_iterator(".")) {

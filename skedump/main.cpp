@@ -1,4 +1,5 @@
-// skedump FILE: prints a labelled report of a skeleton file (.ske); the dump itself is in skeleton_dump.cpp.
+// skedump FILE: prints a labelled report of a skeleton file (.ske); the dump itself is in
+// skeleton_dump.cpp.
 
 #include <string_view>
 

@@ -1,4 +1,5 @@
-// skndump FILE: prints a labelled report of a skin file (.skn); the dump itself is in skin_dump.cpp.
+// skndump FILE: prints a labelled report of a skin file (.skn); the dump itself is in
+// skin_dump.cpp.
 
 #include <string_view>
 
