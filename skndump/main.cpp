@@ -1,8 +1,12 @@
-// skndump FILE: prints a labelled report of a skin file (.skn); the dump itself is in
-// skin_dump.cpp.
+// skndump [OPTION]... FILE: prints a labelled report of a skin file (.skn); the dump itself
+// is in skin_dump.cpp.
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
+#include "command_line.hpp"
 #include "report.hpp"
 #include "run.hpp"
 
@@ -11,12 +15,55 @@ namespace {
 constexpr std::string_view kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
 
+constexpr std::string_view kHelp =
+    "Usage: skndump [OPTION]... FILE.skn\n"
+    "\n"
+    "Prints a labelled report of a skin file (.skn) on standard output: the\n"
+    "header, the vertex count, every vertex (position, flag bytes, weight,\n"
+    "envelope, and the extension block of a weight of 0.5), then the names.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this help and exit (/? too, on Windows)\n"
+    "  -V, --version  print the version and exit\n"
+    "  --             end the options: the next argument is the file, even if it\n"
+    "                 begins with '-'\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the report is complete, or a check stopped it (a header other than 1,\n"
+    "     a weight other than 1.0 or 0.5); also the usage text, with no file\n"
+    "  1  the file cannot be opened or ends early, or an option is unknown\n"
+    "\n"
+    "Full description: the manual page (man skndump) and the README.\n";
+
+constexpr std::string_view kVersion = "skndump (assettools) " ASSETTOOLS_VERSION "\n";
+
+// Help and version texts are all a run prints: a write that fails must not pass for success.
+int printInformation(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "***ERROR cannot write to standard output: %s\n", std::strerror(errno));
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc <= 1) {
+  const skndump::CommandLine line = skndump::parseCommandLine(argc, argv);
+  switch (line.request) {
+    case skndump::Request::help:
+      return printInformation(kHelp);
+    case skndump::Request::version:
+      return printInformation(kVersion);
+    case skndump::Request::unknownOption:
+      skndump::printLine("***ERROR unknown option \"", line.unknownOption,
+                         "\": see skndump --help");
+      return 1;
+    case skndump::Request::run:
+      break;
+  }
+  if (line.operands.empty()) {
     skndump::printText(kUsage);
     return 0;
   }
-  return skndump::run(argv[1]);
+  return skndump::run(line.operands[0]);
 }

@@ -1,0 +1,133 @@
+// The command-line conventions all five tools keep: help and version texts, options only before
+// the first operand, "--" to end them, and a refused unknown option. Each case runs every tool.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "run_tool.hpp"
+
+namespace {
+
+using testing_support::RunResult;
+using testing_support::ScratchDir;
+
+struct Tool {
+  std::string name;
+  std::string path;
+  std::string extension;
+  std::vector<std::string> operandsAfterFile;
+};
+
+void PrintTo(const Tool& tool, std::ostream* out) {
+  *out << tool.name;
+}
+
+const std::vector<Tool> kTools = {
+    {"skedump", SKEDUMP_PATH, ".ske", {}},
+    {"skndump", SKNDUMP_PATH, ".skn", {}},
+    {"bafdump", BAFDUMP_PATH, ".baf", {}},
+    {"surfstamp", SURFSTAMP_PATH, ".sm", {"7"}},
+    {"tilecut", TILECUT_PATH, ".tga", {"2"}},
+};
+
+#ifdef _WIN32
+const std::vector<std::string> kHelpOptions = {"-h", "--help", "/?"};
+#else
+const std::vector<std::string> kHelpOptions = {"-h", "--help"};
+#endif
+
+class ToolCommandLine : public testing::TestWithParam<Tool> {
+ protected:
+  RunResult run(std::vector<std::string> args) {
+    RunResult result = testing_support::runTool(GetParam().path, args, dir_.path());
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.err, "");
+    return result;
+  }
+  // The operands of a run on `file`, which does not exist.
+  std::vector<std::string> operandsFor(const std::string& file) const {
+    std::vector<std::string> operands{file};
+    operands.insert(operands.end(), GetParam().operandsAfterFile.begin(),
+                    GetParam().operandsAfterFile.end());
+    return operands;
+  }
+  ScratchDir dir_;
+};
+
+TEST_P(ToolCommandLine, HelpIsOneAsciiTextUnder80Columns) {
+  const std::string help = run({"--help"}).out;
+  EXPECT_EQ(help.rfind("Usage: " + GetParam().name + " [OPTION]... ", 0), 0u) << help;
+  EXPECT_NE(help.find("man " + GetParam().name), std::string::npos);
+  for (const std::string& line : testing_support::splitLines(help)) {
+    EXPECT_LT(line.size(), 80u) << line;
+    for (const char c : line) EXPECT_TRUE(c == '\n' || (c >= ' ' && c <= '~')) << line;
+  }
+  for (const std::string& option : kHelpOptions) {
+    const RunResult result = run({option, "ignored" + GetParam().extension});
+    EXPECT_EQ(result.out, help) << option;
+    EXPECT_EQ(result.exitCode, 0) << option;
+  }
+}
+
+TEST_P(ToolCommandLine, VersionIsTheNumberTheBuildDeclares) {
+  for (const std::string option : {"-V", "--version"}) {
+    const RunResult result = run({option});
+    EXPECT_EQ(result.out, GetParam().name + " (assettools) " ASSETTOOLS_VERSION "\n") << option;
+    EXPECT_EQ(result.exitCode, 0) << option;
+  }
+}
+
+TEST_P(ToolCommandLine, UnknownOptionIsRefusedBeforeAnyFileIsTouched) {
+  std::vector<std::string> args = operandsFor("model" + GetParam().extension);
+  testing_support::writeFile(dir_ / args[0], "untouched");
+  args.insert(args.begin(), "--bogus");
+  const RunResult result = run(args);
+  EXPECT_EQ(result.out,
+            "***ERROR unknown option \"--bogus\": see " + GetParam().name + " --help\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(testing_support::readFile(dir_ / args[1]), "untouched");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+// After "--", and after the first operand, an argument that looks like an option is an operand
+// or a surplus argument; and "--" alone is no argument at all.
+TEST_P(ToolCommandLine, OptionsCountOnlyBeforeTheFirstOperand) {
+  const std::string oddName = "-odd" + GetParam().extension;
+  std::vector<std::string> args = operandsFor(oddName);
+  args.insert(args.begin(), "--");
+  RunResult result = run(args);
+  EXPECT_NE(result.out.find("***ERROR cannot open " + oddName), std::string::npos) << result.out;
+  EXPECT_EQ(result.exitCode, 1);
+
+  args = operandsFor("missing" + GetParam().extension);
+  args.push_back("--help");
+  result = run(args);
+  EXPECT_NE(result.out.find("***ERROR cannot open missing"), std::string::npos) << result.out;
+  EXPECT_EQ(result.exitCode, 1);
+
+  const RunResult withoutArguments = run({});
+  result = run({"--"});
+  EXPECT_EQ(result.out, withoutArguments.out);
+  EXPECT_EQ(result.exitCode, withoutArguments.exitCode);
+}
+
+TEST_P(ToolCommandLine, FailedWriteOfHelpOrVersionIsAFailure) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs /dev/full";
+#else
+  for (const std::string option : {"--help", "--version"}) {
+    const std::string command = GetParam().path + " " + option + " >/dev/full 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << option;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << option;
+  }
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTool, ToolCommandLine, testing::ValuesIn(kTools),
+                         [](const testing::TestParamInfo<Tool>& tool) { return tool.param.name; });
+
+}  // namespace
