@@ -1,6 +1,6 @@
-# What is installed and packaged: the five tools, the README and the format reference. Nothing
-# of the tests, the fuzzing or the sample generator.
-include(GNUInstallDirs)
+# What is installed and packaged: the five tools, the README and the format reference, and
+# elsewhere than on Windows the manual pages, the copyright and the Debian changelog (see
+# docs/CMakeLists.txt). Nothing of the tests, the fuzzing or the sample generator.
 
 # On Windows the tools and their documents sit side by side in one folder, to unzip and run.
 if(WIN32)
@@ -14,24 +14,36 @@ endif()
 install(TARGETS skedump skndump bafdump surfstamp tilecut
         RUNTIME DESTINATION ${ASSETTOOLS_BIN_DESTINATION})
 install(FILES README.md docs/formats.md DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
+# Debian's packages carry the changelog in Debian's form instead (docs/CMakeLists.txt).
+if(WIN32)
+  install(FILES CHANGELOG.md DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
+endif()
 
 set(CPACK_PACKAGE_NAME assettools)
 set(CPACK_PACKAGE_VENDOR "The asset tools developers")
-set(CPACK_PACKAGE_CONTACT "The asset tools developers <assettools@example.org>")
+set(CPACK_PACKAGE_CONTACT ${ASSETTOOLS_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
+# Debian shows the description in 80 columns: every line stays within them.
 set(CPACK_PACKAGE_DESCRIPTION [=[
-Five independent command-line tools for the asset pipeline of a real-time 3D engine:
+Five independent command-line tools for the asset pipeline of a real-time 3D
+engine:
  skedump   prints a labelled report of a skeleton file (.ske);
  skndump   prints a labelled report of a skin file (.skn);
- bafdump   prints a report of a bone-animation file (.baf), every sample decoded;
- surfstamp sets every collision material id of a static model file (.sm), in place;
+ bafdump   prints a report of a bone-animation file (.baf), samples decoded;
+ surfstamp sets every collision material id of a static model (.sm) in place;
  tilecut   cuts an uncompressed 24-bit TGA image into square TGA tiles.
-Each works on the one file it is given and reports on standard output; the formats are
-described in /usr/share/doc/assettools/formats.md.]=])
+Each works on the one file it is given and reports on standard output; the
+formats are described in /usr/share/doc/assettools/formats.md.]=])
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# Every file in the packages carries the release's date, not the build's: the same sources make
+# the same package (CPack reads SOURCE_DATE_EPOCH when it packs).
+file(WRITE ${CMAKE_BINARY_DIR}/cpack_project_config.cmake
+     "set(ENV{SOURCE_DATE_EPOCH} ${ASSETTOOLS_SOURCE_DATE_EPOCH})\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack_project_config.cmake)
 
 include(CPack)
