@@ -1,5 +1,6 @@
 // Fuzzing harness for bafdump: dumps each input as the tool dumps a animation file, the report
-// discarded. The sanitizers catch what goes wrong in the dump; the exit code must be 0 or 1.
+// discarded, then as --json does. The sanitizers catch what goes wrong in the dump; the exit
+// code must be 0 or 1 and the same in both forms, and the document must parse.
 
 #include <cstdint>
 
@@ -7,5 +8,7 @@
 #include "bafdump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(data, size, "input.baf", bafdump::run);
+  return fuzz_support::dumpInput(data, size, "input.baf", [](const char* path, bool json) {
+    return bafdump::run(path, json ? bafdump::Form::json : bafdump::Form::text);
+  });
 }

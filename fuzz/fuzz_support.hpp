@@ -1,8 +1,8 @@
 #pragma once
 
 // What every fuzzing harness needs: a folder of its own for the files it hands a tool, standard
-// output out of the way (the reports are checked by the end-to-end tests, not here), and a
-// check of the exit code.
+// output caught in memory (the text reports are checked by the end-to-end tests, not here; the
+// JSON documents must parse), and a check of the exit code.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +15,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <nlohmann/json.hpp>
 
 namespace fuzz_support {
 
@@ -40,30 +42,49 @@ class OwnFolder {
   std::filesystem::path path_;
 };
 
-inline ssize_t discardBytes(void*, const char*, std::size_t size) {
+// What the tools printed through stdout since it was last cleared.
+inline std::string& capturedOutput() {
+  static std::string text;
+  return text;
+}
+
+inline ssize_t captureBytes(void*, const char* bytes, std::size_t size) {
+  capturedOutput().append(bytes, size);
   return static_cast<ssize_t>(size);
 }
 
-// Standard output to nowhere. The dumpers flush every line: a stream that drops what it is
-// given saves a system call per line. What goes through std::cout, which holds on to the
-// original stream, reaches the null device.
-inline void discardStandardOutput() {
+// Standard output into memory. The dumpers flush every line: a stream in memory saves a
+// system call per line. What goes through std::cout, which holds on to the original stream,
+// reaches the null device.
+inline void captureStandardOutput() {
   std::fflush(stdout);
   const int null = open("/dev/null", O_WRONLY);
   if (null < 0 || dup2(null, STDOUT_FILENO) < 0) std::abort();
   close(null);
-  FILE* nowhere = fopencookie(nullptr, "w", {nullptr, discardBytes, nullptr, nullptr});
-  if (nowhere == nullptr) std::abort();
-  stdout = nowhere;
+  FILE* memory = fopencookie(nullptr, "w", {nullptr, captureBytes, nullptr, nullptr});
+  if (memory == nullptr) std::abort();
+  stdout = memory;
 }
 
-// The process's own folder, made on first use; standard output is discarded from then on.
+// The process's own folder, made on first use; standard output is caught from then on.
 inline const std::filesystem::path& ownFolder() {
   static const OwnFolder folder = [] {
-    discardStandardOutput();
+    captureStandardOutput();
     return OwnFolder();
   }();
   return folder.path();
+}
+
+// What a run with --json printed must be one JSON document, valid UTF-8, an object whose last
+// member is "end"; a finding otherwise. The output is cleared for the next run.
+inline void requireJsonDocument() {
+  std::fflush(stdout);
+  const auto document = nlohmann::ordered_json::parse(capturedOutput(), nullptr, false);
+  capturedOutput().clear();
+  if (document.is_discarded() || !document.is_object() || document.empty() ||
+      std::prev(document.end()).key() != "end") {
+    std::abort();
+  }
 }
 
 inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
@@ -86,12 +107,18 @@ inline void requireExitCode(int exitCode) {
   if (exitCode != 0 && exitCode != 1) std::abort();
 }
 
-// Runs a dumper on the input written to `name` in the own folder.
+// Runs a dumper on the input written to `name` in the own folder, as `dump(path, json)`, in
+// both forms: the same exit code, and a valid document.
 template <typename Dump>
 int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump dump) {
   const std::filesystem::path input = ownFolder() / name;
   writeFile(input, asText(data, size));
-  requireExitCode(dump(input.c_str()));
+  const int exitCode = dump(input.c_str(), false);
+  requireExitCode(exitCode);
+  std::fflush(stdout);
+  capturedOutput().clear();
+  if (dump(input.c_str(), true) != exitCode) std::abort();
+  requireJsonDocument();
   return 0;
 }
 

@@ -25,6 +25,8 @@ constexpr std::string_view kHelp =
     "Options:\n"
     "  -h, --help     print this help and exit (/? too, on Windows)\n"
     "  -V, --version  print the version and exit\n"
+    "      --json     print the report as one JSON document, with the offset and\n"
+    "                 size of every field (see the README for its shape)\n"
     "  --             end the options: the next argument is the file, even if it\n"
     "                 begins with '-'\n"
     "\n"
@@ -65,5 +67,5 @@ int main(int argc, char** argv) {
     skedump::printText(kUsage);
     return 0;
   }
-  return skedump::run(line.operands[0]);
+  return skedump::run(line.operands[0], line.json ? skedump::Form::json : skedump::Form::text);
 }

@@ -2,8 +2,12 @@
 
 namespace skedump {
 
+// The report's form: the labelled text, or one JSON document with the offset of every field.
+enum class Form { text, json };
+
 // Prints the report of the skeleton file at `path` on standard output. Returns the tool's exit
-// code: 0 for a whole report, 1 after an "***ERROR" line.
-int run(const char* path);
+// code: 0 for a whole report (or one a check stopped), 1 when the file cannot be opened or ends
+// early, or the report could not be written.
+int run(const char* path, Form form = Form::text);
 
 }  // namespace skedump

@@ -1,0 +1,81 @@
+#pragma once
+
+// What a walk of an animation file finds, field by field in file order, and the two forms it
+// is printed in: the text report, and a JSON document with the offset and size of every field.
+// The walk reads and decodes; a printer only prints what the walk hands it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sample_decoding.hpp"
+
+namespace bafdump {
+
+// The checks of the format: the header value an animation must have, and the longest name.
+constexpr std::int32_t kExpectedHeader = 3;
+constexpr std::uint16_t kMaxNameLength = 31;
+
+// Where a field lies in the file.
+struct Span {
+  std::uint64_t offset;
+  std::uint64_t size;
+};
+
+// A field as each form names it: the text report's error lines, and the document's key within
+// the record being read.
+struct FieldName {
+  const char* label;
+  const char* key;
+};
+
+enum class Outcome { complete, fileEndsEarly, headerRefused, nameLengthRefused };
+
+// How a walk ended, and the bytes of the file that no field read accounts for.
+struct Ending {
+  Outcome outcome = Outcome::complete;
+  std::uint64_t offset = 0;  // where reading stopped
+  FieldName field{};         // with fileEndsEarly: the field the file ends in,
+  std::int64_t index = -1;   // and its place in its array, when it is an element of one
+  std::uint64_t unreadCount = 0;
+  std::string unreadStart;  // the first of the unread bytes, at most kUnreadShown
+};
+
+constexpr std::size_t kUnreadShown = 16;
+
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  virtual void fileOpened() = 0;
+  virtual void header(Span span, std::int32_t value) = 0;
+  virtual void boneCount(Span span, std::uint16_t value) = 0;
+  virtual void beginNames() = 0;  // the header passed its check
+  virtual void beginName(std::int64_t bone, std::uint64_t offset) = 0;
+  virtual void nameLength(Span span, std::uint16_t length) = 0;
+  virtual void name(Span span, std::string_view bytes) = 0;
+  virtual void endName(std::uint64_t end) = 0;
+  virtual void frameCount(Span span, std::int32_t value) = 0;
+  virtual void precision(Span span, std::uint8_t value) = 0;
+  virtual void beginBone(std::int64_t bone, std::uint64_t offset) = 0;
+  virtual void bonePrefix(Span span, std::uint16_t word) = 0;
+  virtual void beginComponent(int component, std::uint64_t offset) = 0;
+  virtual void componentPrefix(Span span, std::uint16_t word) = 0;
+  // A run's control word; a repeat run's one sample then stands for all `run.length`.
+  virtual void beginRun(Span control, std::uint16_t word, ControlWord run) = 0;
+  virtual void sample(Span span, std::uint16_t word, float value) = 0;
+  virtual void endRun(std::uint64_t end) = 0;
+  virtual void endComponent(std::uint64_t end) = 0;
+  virtual void endBone(std::uint64_t end) = 0;
+  // The last call of a run whose file opened.
+  virtual void end(const Ending& ending) = 0;
+  // The only call of a run whose file did not open.
+  virtual void cannotOpen(const std::string& reason) = 0;
+  // Hands everything to standard output; false when that failed.
+  virtual bool finish() = 0;
+};
+
+std::unique_ptr<Printer> makeTextPrinter(const char* path);
+std::unique_ptr<Printer> makeJsonPrinter(const char* path);
+
+}  // namespace bafdump

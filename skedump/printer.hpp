@@ -1,0 +1,67 @@
+#pragma once
+
+// What a walk of a skeleton file finds, field by field in file order, and the two forms it is
+// printed in: the labelled text report, and a JSON document with the offset and size of every
+// field. The walk reads; a printer only prints what the walk hands it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace skedump {
+
+// The checks of the format: the header value a skeleton must have, and the longest name.
+constexpr std::int32_t kExpectedHeader = 1;
+constexpr std::uint16_t kMaxNameLength = 128;
+
+// Where a field lies in the file.
+struct Span {
+  std::uint64_t offset;
+  std::uint64_t size;
+};
+
+// A field as each form names it: the text report's error lines, and the document's key.
+struct FieldName {
+  const char* label;
+  const char* key;
+};
+
+enum class Outcome { complete, fileEndsEarly, headerRefused, nameLengthRefused };
+
+// How a walk ended, and the bytes of the file that no field read accounts for.
+struct Ending {
+  Outcome outcome = Outcome::complete;
+  std::uint64_t offset = 0;  // where reading stopped
+  FieldName field{};         // with fileEndsEarly: the field the file ends in,
+  std::int64_t index = -1;   // and its place in its array, when it is an element of one
+  std::uint64_t unreadCount = 0;
+  std::string unreadStart;  // the first of the unread bytes, at most kUnreadShown
+};
+
+constexpr std::size_t kUnreadShown = 16;
+
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  virtual void header(Span span, std::int32_t value) = 0;
+  virtual void boneCount(Span span, std::int32_t value) = 0;
+  virtual void beginBones() = 0;  // the header passed its check
+  virtual void beginBone(std::int64_t number, std::uint64_t offset) = 0;
+  virtual void nameLength(Span span, std::uint16_t length) = 0;
+  virtual void name(Span span, std::string_view bytes) = 0;
+  virtual void shortValue(Span span, std::uint16_t value) = 0;
+  virtual void boneFloat(Span span, float value) = 0;
+  virtual void endBone(std::uint64_t end) = 0;
+  // The last call of a run whose file opened.
+  virtual void end(const Ending& ending) = 0;
+  // The only call of a run whose file did not open.
+  virtual void cannotOpen(const std::string& reason) = 0;
+  // Hands everything to standard output; false when that failed.
+  virtual bool finish() = 0;
+};
+
+std::unique_ptr<Printer> makeTextPrinter(const char* path);
+std::unique_ptr<Printer> makeJsonPrinter(const char* path);
+
+}  // namespace skedump

@@ -1,0 +1,99 @@
+// The labelled text report, as the format's first users had it: every line is written and
+// flushed the moment its fields have been read.
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "printer.hpp"
+#include "report.hpp"
+
+namespace skedump {
+namespace {
+
+constexpr std::size_t kFloatsPerRow = 4;
+
+class TextPrinter final : public Printer {
+ public:
+  explicit TextPrinter(const char* path) : path_(path) {}
+
+  void header(Span, std::int32_t value) override {
+    header_ = value;
+    printLine("header1: ", value);
+  }
+  void boneCount(Span, std::int32_t value) override {
+    printLine("NumberOfBones: ", value);
+    printLine("----------------");
+    printLine();
+  }
+  void beginBones() override {}
+  void beginBone(std::int64_t number, std::uint64_t) override {
+    bone_ = number;
+    printLine("*Reading Bone #: ", number);
+    printLine("___________________");
+  }
+  void nameLength(Span, std::uint16_t length) override {
+    printLine(" NameTextLength: ", length);
+  }
+  void name(Span, std::string_view bytes) override {
+    // Up to the first NUL, never beyond the name's own length.
+    printLine(" BoneName: \"", bytes.substr(0, bytes.find('\0')), '"');
+  }
+  void shortValue(Span, std::uint16_t value) override {
+    printLine(" Short: ", value);
+    printLine();  // the empty line before the rows of floats
+    rowFilled_ = 0;
+  }
+  void boneFloat(Span, float value) override {
+    row_[rowFilled_++] = value;
+    if (rowFilled_ < kFloatsPerRow) return;
+    printLine(row_[0], '\t', row_[1], '\t', row_[2], '\t', row_[3]);
+    rowFilled_ = 0;
+  }
+  void endBone(std::uint64_t) override {}
+
+  void end(const Ending& ending) override {
+    switch (ending.outcome) {
+      case Outcome::headerRefused:
+        printLine("***ERROR***  Header != ", kExpectedHeader, " __ ", header_);
+        return;
+      case Outcome::nameLengthRefused:
+        printLine("***ERROR***  name length > ", kMaxNameLength);
+        break;
+      case Outcome::fileEndsEarly:
+        fileEndsEarly(ending);
+        return;
+      case Outcome::complete:
+        break;
+    }
+    printLine();
+    printLine();
+  }
+
+  void cannotOpen(const std::string& reason) override {
+    printLine("***ERROR cannot open ", path_, ": ", reason);
+  }
+
+  bool finish() override { return true; }  // every line was flushed as it was printed
+
+ private:
+  void fileEndsEarly(const Ending& ending) {
+    std::string where = ending.field.label;
+    if (bone_ > 0) where += " of bone " + std::to_string(bone_);
+    printLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ", where);
+  }
+
+  const char* path_;
+  std::int32_t header_ = 0;
+  std::int64_t bone_ = 0;  // the bone being read; 0 while the header is read
+  std::array<float, kFloatsPerRow> row_{};
+  std::size_t rowFilled_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Printer> makeTextPrinter(const char* path) {
+  return std::make_unique<TextPrinter>(path);
+}
+
+}  // namespace skedump

@@ -1,0 +1,84 @@
+#pragma once
+
+// What a walk of a skin file finds, field by field in file order, and the two forms it is
+// printed in: the labelled text report, and a JSON document with the offset and size of every
+// field. The walk reads; a printer only prints what the walk hands it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace skndump {
+
+// The checks of the format: the header value a skin must have, and the two weights a vertex
+// may have; the half weight announces an extension block.
+constexpr std::int32_t kExpectedHeader = 1;
+constexpr float kFullWeight = 1.0f;
+constexpr float kHalfWeight = 0.5f;
+
+// Where a field lies in the file.
+struct Span {
+  std::uint64_t offset;
+  std::uint64_t size;
+};
+
+// A field as each form names it: the text report's error lines, and the document's key within
+// its record ("position/x": member x of member position).
+struct FieldName {
+  const char* label;
+  const char* key;
+};
+
+enum class Outcome { complete, fileEndsEarly, headerRefused, weightRefused };
+
+// How a walk ended, and the bytes of the file that no field read accounts for.
+struct Ending {
+  Outcome outcome = Outcome::complete;
+  std::uint64_t offset = 0;  // where reading stopped
+  FieldName field{};         // with fileEndsEarly: the field the file ends in,
+  std::int64_t index = -1;   // and its place in its array, when it is an element of one
+  std::uint64_t unreadCount = 0;
+  std::string unreadStart;  // the first of the unread bytes, at most kUnreadShown
+};
+
+constexpr std::size_t kUnreadShown = 16;
+
+// The three floats of a position or an envelope, stored in the order X, Z, Y.
+enum class Axis { x, z, y };
+
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  virtual void header(Span span, std::int32_t value) = 0;
+  virtual void vertexCount(Span span, std::int32_t value) = 0;
+  virtual void beginVertices() = 0;  // the header passed its check
+  virtual void beginVertex(std::int64_t number, std::uint64_t offset) = 0;
+  virtual void position(Axis axis, Span span, float value) = 0;
+  // The three flag bytes: 0 flagA, 1 the bone the vertex belongs to, 2 flagC.
+  virtual void flag(int index, Span span, std::int8_t value) = 0;
+  virtual void weight(Span span, float value) = 0;
+  virtual void envelope(Axis axis, Span span, float value) = 0;
+  virtual void beginExtension(std::uint64_t offset) = 0;
+  virtual void extensionFlag(int number, Span span, std::int8_t value) = 0;
+  virtual void secondWeight(Span span, float value) = 0;
+  virtual void cFloat(Span span, float value) = 0;
+  virtual void endExtension(std::uint64_t end) = 0;
+  virtual void endVertex(std::uint64_t end) = 0;
+  virtual void nameCount(Span span, std::uint16_t value) = 0;
+  virtual void beginName(std::int64_t number, std::uint64_t offset) = 0;
+  virtual void nameLength(Span span, std::uint16_t length) = 0;
+  virtual void name(Span span, std::string_view bytes) = 0;
+  virtual void endName(std::uint64_t end) = 0;
+  // The last call of a run whose file opened.
+  virtual void end(const Ending& ending) = 0;
+  // The only call of a run whose file did not open.
+  virtual void cannotOpen(const std::string& reason) = 0;
+  // Hands everything to standard output; false when that failed.
+  virtual bool finish() = 0;
+};
+
+std::unique_ptr<Printer> makeTextPrinter(const char* path);
+std::unique_ptr<Printer> makeJsonPrinter(const char* path);
+
+}  // namespace skndump
