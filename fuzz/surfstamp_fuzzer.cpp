@@ -1,7 +1,9 @@
-// Fuzzing harness for surfstamp: stamps each input as a model file of its own and aborts, which
-// the fuzzer records as a finding, when the stamped file changed anywhere but in the material
-// id fields an independent reading of the input finds, changed at all on a refusal, or was
-// refused although it holds together.
+// Fuzzing harness for surfstamp: checks each input as a model file of its own in a dry run with
+// the text report, then stamps it with --json, and aborts, which the fuzzer records as a
+// finding, when the dry run changed the file or ended otherwise than the stamping, when the
+// stamped file changed anywhere but in the material id fields an independent reading of the
+// input finds, changed at all on a refusal, or was refused although it holds together, or when
+// the document does not parse.
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,8 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path model = fuzz_support::ownFolder() / "stamped.sm";
   fuzz_support::writeFile(model, input);
 
-  const int exitCode = surfstamp::run(model.c_str(), std::to_string(kStampedId).c_str());
+  const std::string id = std::to_string(kStampedId);
+  const int dryRunExitCode = surfstamp::run(model.c_str(), id.c_str(), {.dryRun = true});
+  if (fuzz_support::readFile(model) != input) std::abort();
+  std::fflush(stdout);
+  fuzz_support::capturedOutput().clear();
+
+  const int exitCode = surfstamp::run(model.c_str(), id.c_str(), {.json = true});
   fuzz_support::requireExitCode(exitCode);
+  if (exitCode != dryRunExitCode) std::abort();
+  fuzz_support::requireJsonDocument();
 
   const std::string after = fuzz_support::readFile(model);
   const auto fields = testing_support::materialIdFields(input);

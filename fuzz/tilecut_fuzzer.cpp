@@ -2,7 +2,7 @@
 // the tool as its decimal text (0 included); the rest is the image. The image is cut in the
 // harness's own folder, and the harness aborts, which the fuzzer records as a finding, unless
 // a cut wrote exactly the tiles the grid rule gives, each with exactly the grid's bytes, and a
-// refusal wrote none.
+// refusal wrote none. The same cut with --json must end alike and print a document that parses.
 
 #include <cstdint>
 #include <cstdio>
@@ -101,5 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t written = removeTiles();
   if (exitCode == 0 && (!cutAsTheGridSays || written != grid->tiles())) std::abort();
   if (exitCode == 1 && written != 0) std::abort();
+
+  // The same cut with --json: the same outcome, the same tiles, and a document that parses.
+  std::fflush(stdout);
+  fuzz_support::capturedOutput().clear();
+  if (tilecut::run(kImageName, std::to_string(count).c_str(), tilecut::Form::json) != exitCode) {
+    std::abort();
+  }
+  fuzz_support::requireJsonDocument();
+  if (removeTiles() != written) std::abort();
   return 0;
 }

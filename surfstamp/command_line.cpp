@@ -34,6 +34,14 @@ CommandLine parseCommandLine(int argc, char* const* argv) {
       ++first;
       break;
     }
+    if (option == "--json") {
+      line.json = true;
+      continue;
+    }
+    if (option == "-n" || option == "--dry-run") {
+      line.dryRun = true;
+      continue;
+    }
     line.request = requestOf(option);
     if (line.request == Request::unknownOption) line.unknownOption = option;
     if (line.request != Request::run) return line;

@@ -13,6 +13,8 @@ struct CommandLine {
   Request request = Request::run;
   std::string_view unknownOption;   // with Request::unknownOption: the argument as given
   std::span<char* const> operands;  // everything after the options
+  bool json = false;                // --json: the report as one JSON document
+  bool dryRun = false;              // -n, --dry-run: check and report, write nothing
 };
 
 // Options count only before the first operand, and "--" ends them, so that a file named like an

@@ -27,6 +27,10 @@ constexpr std::string_view kHelp =
     "Options:\n"
     "  -h, --help     print this help and exit (/? too, on Windows)\n"
     "  -V, --version  print the version and exit\n"
+    "  -n, --dry-run  check the whole file and report what would change, without\n"
+    "                 opening it for writing\n"
+    "      --json     print the report as one JSON document: every chunk, and every\n"
+    "                 id field with its offset, the id read and the id written\n"
     "  --             end the options: the next argument is the file, even if it\n"
     "                 begins with '-'\n"
     "\n"
@@ -69,5 +73,5 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  return surfstamp::run(line.operands[0], line.operands[1]);
+  return surfstamp::run(line.operands[0], line.operands[1], {line.dryRun, line.json});
 }

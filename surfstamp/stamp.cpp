@@ -20,7 +20,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +27,7 @@
 #include <vector>
 
 #include "material_id.hpp"
+#include "printer.hpp"
 #include "run.hpp"
 
 namespace surfstamp {
@@ -53,6 +53,7 @@ struct Refusal {
 
 // Where the material id fields of one chunk lie, and where the next chunk starts.
 struct ChunkPlan {
+  Chunk found{};                  // the chunk's fields, as reported
   std::int64_t shortRecords = 0;  // offset of the first 8-byte record
   std::int64_t longRecords = 0;   // offset of the first 32-byte record
   std::int32_t recordCount = 0;   // 0 when the chunk has none to stamp
@@ -135,6 +136,8 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
                  "the material record count after " + std::to_string(entryCount) + " entries");
   const std::int32_t recordCount = file.i32At(start + recordCountOffset);
   ChunkPlan plan;
+  plan.found = {number, start, {start, 4, length}, {start + kEntryCountOffset, 4, entryCount},
+                {start + recordCountOffset, 4, recordCount}};
   plan.nextChunk = next;
   if (recordCount <= 0) return plan;  // nothing to stamp in this chunk
   plan.recordCount = recordCount;
@@ -145,109 +148,148 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
   return plan;
 }
 
-// Sets the id field of `count` records of `recordSize` bytes from `first` on, a window of whole
-// records at a time: read, set the ids, write back. Every other byte goes back as it was read.
-void stampRecords(ModelFile& file, std::int64_t first, std::int64_t count, std::int64_t recordSize,
-                  std::int64_t idOffset, std::uint16_t materialId, std::vector<char>& window) {
-  const std::int64_t recordsPerWindow = static_cast<std::int64_t>(window.size()) / recordSize;
-  const char low = static_cast<char>(materialId & 0xFF);
-  const char high = static_cast<char>(materialId >> 8);
-  for (std::int64_t done = 0; done < count;) {
-    const std::int64_t records = std::min(recordsPerWindow, count - done);
-    const std::span<char> bytes(window.data(), static_cast<std::size_t>(records * recordSize));
-    const std::int64_t offset = first + done * recordSize;
+// Where one run of records lies: `count` records of `recordSize` bytes from `first` on, each
+// with its id field at `idOffset`.
+struct RecordRun {
+  std::int32_t chunk;
+  std::int64_t first;
+  std::int64_t count;
+  std::int32_t recordSize;
+  std::int64_t idOffset;
+};
+
+// The bytes of whole records read at a time, and the ids they held.
+struct Window {
+  std::vector<char> bytes;
+  std::vector<std::uint16_t> ids;  // one per record of the smallest size the window holds
+};
+
+// What a stamping does with the file: the id it writes, or nothing in a dry run.
+struct Stamping {
+  std::uint16_t materialId;
+  bool dryRun;
+  Printer& printer;
+};
+
+// Reports every id field of `run` and sets it, a window of whole records at a time: read, set
+// the ids, write back. Every other byte goes back as it was read. A field is reported once its
+// window is written, or in a dry run once it is read.
+void stampRecords(ModelFile& file, const RecordRun& run, const Stamping& stamping,
+                  Window& window) {
+  const std::int64_t recordsPerWindow =
+      static_cast<std::int64_t>(window.bytes.size()) / run.recordSize;
+  std::vector<std::uint16_t>& readIds = window.ids;
+  for (std::int64_t done = 0; done < run.count;) {
+    const std::int64_t records = std::min(recordsPerWindow, run.count - done);
+    const std::span<char> bytes(window.bytes.data(),
+                                static_cast<std::size_t>(records * run.recordSize));
+    const std::int64_t offset = run.first + done * run.recordSize;
     file.readAt(offset, bytes);
-    for (std::int64_t at = idOffset; at < records * recordSize; at += recordSize) {
-      bytes[static_cast<std::size_t>(at)] = low;
-      bytes[static_cast<std::size_t>(at) + 1] = high;
+    for (std::int64_t record = 0; record < records; ++record) {
+      const auto at = static_cast<std::size_t>(record * run.recordSize + run.idOffset);
+      readIds[static_cast<std::size_t>(record)] = static_cast<std::uint16_t>(
+          static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+      bytes[at] = static_cast<char>(stamping.materialId & 0xFF);
+      bytes[at + 1] = static_cast<char>(stamping.materialId >> 8);
     }
-    file.writeAt(offset, bytes);
+    if (!stamping.dryRun) file.writeAt(offset, bytes);
+    for (std::int64_t record = 0; record < records; ++record) {
+      stamping.printer.idField({run.chunk, done + record + 1, run.recordSize,
+                                offset + record * run.recordSize + run.idOffset,
+                                readIds[static_cast<std::size_t>(record)]});
+    }
     done += records;
   }
 }
 
-void stampChunk(ModelFile& file, const ChunkPlan& plan, std::uint16_t materialId,
-                std::vector<char>& window) {
-  stampRecords(file, plan.shortRecords, plan.recordCount, kShortRecordSize, kShortRecordIdOffset,
-               materialId, window);
-  stampRecords(file, plan.longRecords, plan.recordCount, kLongRecordSize, 0, materialId, window);
+void stampChunk(ModelFile& file, const ChunkPlan& plan, const Stamping& stamping,
+                Window& window) {
+  const std::int32_t chunk = plan.found.number;
+  stampRecords(file, {chunk, plan.shortRecords, plan.recordCount, kShortRecordSize,
+                      kShortRecordIdOffset},
+               stamping, window);
+  stampRecords(file, {chunk, plan.longRecords, plan.recordCount, kLongRecordSize, 0}, stamping,
+               window);
 }
 
 void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
-              std::uint16_t materialId) {
+              const Stamping& stamping) {
   std::array<ChunkPlan, kMaxModels> plans{};
   std::int64_t start = firstChunk;
   for (std::int32_t model = 0; model < modelCount; ++model) {
     plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start);
+    stamping.printer.chunk(plans[static_cast<std::size_t>(model)].found);
     start = plans[static_cast<std::size_t>(model)].nextChunk;
   }
+  stamping.printer.beginIdFields();
   // Every record lies in the file, so a window the size of a smaller file holds one at least.
-  std::vector<char> window(
-      static_cast<std::size_t>(std::min<std::int64_t>(kWindowBytes, file.size())));
+  const auto windowBytes = std::min<std::int64_t>(kWindowBytes, file.size());
+  Window window{std::vector<char>(static_cast<std::size_t>(windowBytes)),
+                std::vector<std::uint16_t>(static_cast<std::size_t>(windowBytes / kShortRecordSize))};
   for (std::int32_t model = 0; model < modelCount; ++model) {
-    stampChunk(file, plans[static_cast<std::size_t>(model)], materialId, window);
+    stampChunk(file, plans[static_cast<std::size_t>(model)], stamping, window);
   }
-  file.flush();
+  if (!stamping.dryRun) file.flush();
 }
 
 // The tool's documented outcomes; refusals of damaged files are thrown as Refusal.
-void stampFile(ModelFile& file, const char* idText, MaterialIdArgument id) {
+Outcome stampFile(ModelFile& file, MaterialIdArgument id, bool dryRun, Printer& printer) {
   const std::uint8_t format = file.size() > 0 ? file.u8At(0) : 0;
-  if (format != 9 && format != 10) {
-    std::cout << "invalid .sm file\n<<done>>\n";
-    return;
-  }
+  if (file.size() > 0) printer.formatByte({0, 1, format});
+  if (format != 9 && format != 10) return Outcome::notAModel;
   const std::int64_t modelCountOffset = format == 9 ? 32 : 33;
   if (modelCountOffset + 4 > file.size()) {
     throw Refusal{file.path() + " ends at byte " + std::to_string(file.size()) +
                   " while reading numModels"};
   }
   const std::int32_t modelCount = file.i32At(modelCountOffset);
-  if (modelCount <= 0 || modelCount > kMaxModels) {
-    std::cout << "I found not one or too many collision models in this file\n<<done>>\n";
-    return;
-  }
-  std::cout << " numModels: " << modelCount << std::endl;
-  std::cout << " matidReplace: " << id.value << std::endl;
-  if (id.tooLarge) {
-    std::cout << "Supply a matID less than 65536 please\nYou supplied: " << idText << std::endl;
-    return;
-  }
-  stampAll(file, modelCount, modelCountOffset + 4, id.value);
-  std::cout << "<<done>>\n";
+  printer.modelCount({modelCountOffset, 4, modelCount});
+  if (modelCount <= 0 || modelCount > kMaxModels) return Outcome::noCollisionModel;
+  printer.modelCountAccepted();
+  if (id.tooLarge) return Outcome::idTooLarge;
+  stampAll(file, modelCount, modelCountOffset + 4, {id.value, dryRun, printer});
+  return dryRun ? Outcome::checked : Outcome::stamped;
 }
 
-int refuse(const std::string& message) {
-  std::cout << "***ERROR " << message << std::endl;
-  return 1;
+// Opens the model for reading and writing, or for reading alone in a dry run, and stamps it.
+Outcome openAndStamp(const char* path, MaterialIdArgument id, bool dryRun, Printer& printer) {
+  const std::string access = dryRun ? " for reading: " : " for reading and writing: ";
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    throw Refusal{"cannot open " + std::string(path) + access + std::strerror(EISDIR)};
+  }
+  // in | out opens an existing file without truncating it, and never creates one.
+  const auto mode = dryRun ? std::ios::in | std::ios::binary
+                           : std::ios::in | std::ios::out | std::ios::binary;
+  std::fstream stream(path, mode);
+  if (!stream) throw Refusal{"cannot open " + std::string(path) + access + std::strerror(errno)};
+  ModelFile file(stream, path);
+  return stampFile(file, id, dryRun, printer);
+}
+
+Outcome stampOrRefuse(const char* path, const char* idText, bool dryRun, Printer& printer) {
+  const std::optional<MaterialIdArgument> id = parseMaterialId(idText);
+  if (!id) {
+    throw Refusal{"the material id \"" + std::string(idText) +
+                  "\" is not a number: give decimal digits only"};
+  }
+  printer.materialId(idText, *id);
+  return openAndStamp(path, *id, dryRun, printer);
 }
 
 }  // namespace
 
-int run(const char* path, const char* idText) {
-  const std::optional<MaterialIdArgument> id = parseMaterialId(idText);
-  if (!id) {
-    return refuse("the material id \"" + std::string(idText) +
-                  "\" is not a number: give decimal digits only");
-  }
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return refuse("cannot open " + std::string(path) +
-                  " for reading and writing: " + std::strerror(EISDIR));
-  }
-  // in | out opens an existing file without truncating it, and never creates one.
-  std::fstream stream(path, std::ios::in | std::ios::out | std::ios::binary);
-  if (!stream) {
-    return refuse("cannot open " + std::string(path) +
-                  " for reading and writing: " + std::strerror(errno));
-  }
-  ModelFile file(stream, path);
+int run(const char* path, const char* idText, Options options) {
+  const std::unique_ptr<Printer> printer =
+      options.json ? makeJsonPrinter(path, options.dryRun) : makeTextPrinter();
+  int exitCode = 0;
   try {
-    stampFile(file, idText, *id);
+    printer->end(stampOrRefuse(path, idText, options.dryRun, *printer), "");
   } catch (const Refusal& refusal) {
-    return refuse(refusal.message);
+    printer->end(Outcome::refused, refusal.message);
+    exitCode = 1;
   }
-  return 0;
+  return printer->finish() ? exitCode : 1;
 }
 
 }  // namespace surfstamp

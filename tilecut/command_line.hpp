@@ -13,6 +13,7 @@ struct CommandLine {
   Request request = Request::run;
   std::string_view unknownOption;   // with Request::unknownOption: the argument as given
   std::span<char* const> operands;  // everything after the options
+  bool json = false;                // --json: the report as one JSON document
 };
 
 // Options count only before the first operand, and "--" ends them, so that a file named like an

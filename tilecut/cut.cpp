@@ -8,13 +8,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "file_system.hpp"
+#include "printer.hpp"
 #include "run.hpp"
 #include "tga.hpp"
 #include "tile_grid.hpp"
@@ -38,6 +38,7 @@ struct Grid {
   std::uint16_t rows;
   std::uint64_t lineBytes;   // one input line
   std::uint64_t pixelStart;  // file offset of the first pixel line
+  std::uint32_t topLines;    // lines at the top of the picture that no tile covers
   std::size_t tileLineBytes() const { return std::size_t{side} * kBytesPerPixel; }
   // File offset of the first line of tile row `row` (row 0 the top, cut last).
   std::uint64_t rowStart(std::uint32_t row) const {
@@ -121,18 +122,17 @@ void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
   }
 }
 
-// Prints the tile's name and creates its file with the tile header in it.
-TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row) {
+// Creates the tile's file, reports it, and writes the tile header.
+TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row,
+                     Printer& printer) {
   TileOutput tile{tileName(column, row), {}};
-  std::cout << tile.name << std::endl;
   SystemError failure;
   tile.file = createForWriting(tile.name, failure);
-  if (!tile.file.isOpen()) {
-    std::cout << "\n***Error with file " << tile.name << "  Colde: " << failure.number << std::endl
-              << std::endl;
-    return tile;
-  }
-  tile.created = true;
+  tile.created = tile.file.isOpen();
+  const std::uint32_t x = column * grid.side;
+  const std::uint32_t y = grid.topLines + row * std::uint32_t{grid.side};
+  printer.tile({tile.name, column, row, x, y, tile.created, tile.created ? 0 : failure.number});
+  if (!tile.created) return tile;
   const HeaderBytes header = tileHeader(grid.side);
   const Segment segment{header.data(), header.size()};
   writeToTile(tile, {&segment, 1});
@@ -161,10 +161,11 @@ void finishTile(TileOutput& tile) {
 
 // Cuts tile row `row` from one band that holds all its lines, a tile at a time.
 void cutRowFromOneBand(File& input, const Grid& grid, std::uint32_t row, Band& band,
-                       std::vector<TileOutput>& tiles, std::vector<Segment>& segments) {
+                       std::vector<TileOutput>& tiles, std::vector<Segment>& segments,
+                       Printer& printer) {
   readBand(input, band, grid.rowStart(row), grid.side, grid.lineBytes);
   for (std::uint32_t column = 0; column < grid.count; ++column) {
-    tiles.push_back(startTile(grid, column, row));
+    tiles.push_back(startTile(grid, column, row, printer));
     writeBandPart(tiles.back(), grid, band, column, segments);
     finishTile(tiles.back());
   }
@@ -173,9 +174,10 @@ void cutRowFromOneBand(File& input, const Grid& grid, std::uint32_t row, Band& b
 // Cuts tile row `row` in several bands: every tile of the row is created first, in order, and
 // each band is written to all of them.
 void cutRowInBands(File& input, const Grid& grid, std::uint32_t row, Band& band,
-                   std::vector<TileOutput>& tiles, std::vector<Segment>& segments) {
+                   std::vector<TileOutput>& tiles, std::vector<Segment>& segments,
+                   Printer& printer) {
   for (std::uint32_t column = 0; column < grid.count; ++column) {
-    tiles.push_back(startTile(grid, column, row));
+    tiles.push_back(startTile(grid, column, row, printer));
   }
   const std::size_t bandLines = band.bytes.size() / grid.lineBytes;
   for (std::size_t done = 0; done < grid.side; done += band.lines) {
@@ -190,7 +192,7 @@ void cutRowInBands(File& input, const Grid& grid, std::uint32_t row, Band& band,
 
 // Cuts every tile in file order; false when some tile file could not be created. A tile left
 // half-written by a failed read or write is removed: it is worse than none.
-bool cutTiles(File& input, const Grid& grid) {
+bool cutTiles(File& input, const Grid& grid, Printer& printer) {
   // An image lower than one tile has nothing to cut; its band would be all memory and no use.
   if (grid.rows == 0) return true;
   const std::size_t bandLines =
@@ -203,9 +205,9 @@ bool cutTiles(File& input, const Grid& grid) {
     tiles.clear();
     try {
       if (bandLines == grid.side) {
-        cutRowFromOneBand(input, grid, row, band, tiles, segments);
+        cutRowFromOneBand(input, grid, row, band, tiles, segments, printer);
       } else {
-        cutRowInBands(input, grid, row, band, tiles, segments);
+        cutRowInBands(input, grid, row, band, tiles, segments, printer);
       }
     } catch (const Refusal&) {
       for (TileOutput& tile : tiles) {
@@ -221,14 +223,12 @@ bool cutTiles(File& input, const Grid& grid) {
   return allCreated;
 }
 
-int cutImage(const std::string& name, const TileCount& count) {
-  std::cout << "INPUT: " << name << std::endl;
+Outcome cutImage(const std::string& name, const TileCount& count, Printer& printer) {
+  printer.input(name);
   File input = openInput(name);
   const TgaHeader header = readHeader(input, name);
-  if (header.depthWord != kAcceptedDepthWord) {
-    std::cout << std::endl << "***ERROR bitdepth not 24";
-    return 1;
-  }
+  printer.header(header);
+  if (header.depthWord != kAcceptedDepthWord) return Outcome::depthRefused;
   if (header.imageType != kUncompressedTrueColour) {
     throw Refusal{name + " has image type " + std::to_string(header.imageType) +
                   "; only uncompressed true-colour images (type 2) can be cut"};
@@ -238,30 +238,38 @@ int cutImage(const std::string& name, const TileCount& count) {
     throw Refusal{name + " is " + std::to_string(header.width) + " pixels wide, too narrow for " +
                   count.digits + " tiles across"};
   }
-  const Grid grid{count.value, side, static_cast<std::uint16_t>(header.height / side),
-                  std::uint64_t{header.width} * kBytesPerPixel, pixelDataOffset(header)};
-  std::cout << " Input Image Res: " << header.width << "x" << header.height << std::endl;
-  std::cout << " Output Image Res: " << grid.side << std::endl;
-  std::cout << " SegsY: " << grid.rows << std::endl;
+  const auto rows = static_cast<std::uint16_t>(header.height / side);
+  const Grid grid{count.value, side, rows, std::uint64_t{header.width} * kBytesPerPixel,
+                  pixelDataOffset(header), header.height - std::uint32_t{rows} * side};
+  printer.grid(header, {grid.count, grid.side, grid.rows, grid.pixelStart});
   requireGridInFile(input, name, grid);
   requireNoTileReplacesInput(input, grid);
-  return cutTiles(input, grid) ? 0 : 1;
+  return cutTiles(input, grid, printer) ? Outcome::cut : Outcome::tileNotCreated;
+}
+
+Outcome cutOrRefuse(const char* name, const char* countText, Printer& printer) {
+  const std::optional<TileCount> count = parseTileCount(countText);
+  if (!count) {
+    throw Refusal{"the number of tiles across \"" + std::string(countText) +
+                  "\" is not a whole number of 1 or more"};
+  }
+  return cutImage(name, *count, printer);
 }
 
 }  // namespace
 
-int run(const char* name, const char* countText) {
-  const std::optional<TileCount> count = parseTileCount(countText);
+int run(const char* name, const char* countText, Form form) {
+  const std::unique_ptr<Printer> printer =
+      form == Form::json ? makeJsonPrinter() : makeTextPrinter();
+  Outcome outcome = Outcome::refused;
   try {
-    if (!count) {
-      throw Refusal{"the number of tiles across \"" + std::string(countText) +
-                    "\" is not a whole number of 1 or more"};
-    }
-    return cutImage(name, *count);
+    outcome = cutOrRefuse(name, countText, *printer);
+    printer->end(outcome, "");
   } catch (const Refusal& refusal) {
-    std::cout << "***ERROR " << refusal.message << std::endl;
-    return 1;
+    printer->end(outcome, refusal.message);
   }
+  const int exitCode = outcome == Outcome::cut ? 0 : 1;
+  return printer->finish() ? exitCode : 1;
 }
 
 }  // namespace tilecut

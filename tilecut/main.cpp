@@ -25,6 +25,8 @@ constexpr std::string_view kHelp =
     "Options:\n"
     "  -h, --help     print this help and exit (/? too, on Windows)\n"
     "  -V, --version  print the version and exit\n"
+    "      --json     print the report as one JSON document: the image's geometry,\n"
+    "                 every tile with the square it covers, and what is left out\n"
     "  --             end the options: the next argument is the image, even if\n"
     "                 it begins with '-'\n"
     "\n"
@@ -70,5 +72,6 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 1;
   }
-  return tilecut::run(line.operands[0], line.operands[1]);
+  return tilecut::run(line.operands[0], line.operands[1],
+                      line.json ? tilecut::Form::json : tilecut::Form::text);
 }

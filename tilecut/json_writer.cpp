@@ -1,0 +1,183 @@
+#include "json_writer.hpp"
+
+#include <charconv>
+#include <cmath>
+
+namespace tilecut {
+
+namespace {
+
+constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// The length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one
+// (an overlong form, a surrogate, a code point above U+10FFFF, a cut sequence).
+std::size_t validSequenceLength(std::string_view bytes) {
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(bytes[i]);
+    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+void appendEscaped(std::string& out, unsigned char c) {
+  switch (c) {
+    case '"': out += "\\\""; return;
+    case '\\': out += "\\\\"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: break;
+  }
+  if (c < 0x20) {
+    out += "\\u00";
+    out += kHexDigits[c >> 4];
+    out += kHexDigits[c & 0xF];
+  } else {
+    out += static_cast<char>(c);
+  }
+}
+
+}  // namespace
+
+void JsonWriter::beginObject() {
+  open('}');
+}
+void JsonWriter::endObject() {
+  close();
+}
+void JsonWriter::beginArray() {
+  open(']');
+}
+void JsonWriter::endArray() {
+  close();
+}
+
+void JsonWriter::key(std::string_view name) {
+  beforeValue();
+  appendString(name);
+  buffer_ += ':';
+  afterKey_ = true;
+}
+
+void JsonWriter::number(std::int64_t value) {
+  beforeValue();
+  char digits[24];
+  buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+  write({});
+}
+
+void JsonWriter::number(float value) {
+  beforeValue();
+  if (!std::isfinite(value)) {
+    buffer_ += "null";
+  } else {
+    char digits[32];
+    buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+  }
+  write({});
+}
+
+void JsonWriter::boolean(bool value) {
+  beforeValue();
+  write(value ? "true" : "false");
+}
+
+void JsonWriter::string(std::string_view bytes) {
+  beforeValue();
+  appendString(bytes);
+  write({});
+}
+
+void JsonWriter::appendString(std::string_view bytes) {
+  buffer_ += '"';
+  while (!bytes.empty()) {
+    const std::size_t length = validSequenceLength(bytes);
+    if (length == 0) {
+      buffer_ += kReplacement;
+      bytes.remove_prefix(1);
+    } else if (length == 1) {
+      appendEscaped(buffer_, static_cast<unsigned char>(bytes[0]));
+      bytes.remove_prefix(1);
+    } else {
+      buffer_.append(bytes.substr(0, length));
+      bytes.remove_prefix(length);
+    }
+  }
+  buffer_ += '"';
+}
+
+void JsonWriter::hex(std::string_view bytes) {
+  beforeValue();
+  buffer_ += '"';
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
+    buffer_ += kHexDigits[c >> 4];
+    buffer_ += kHexDigits[c & 0xF];
+  }
+  write("\"");
+}
+
+void JsonWriter::closeAll() {
+  while (!open_.empty()) close();
+}
+
+bool JsonWriter::finish() {
+  buffer_ += '\n';
+  const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
+  buffer_.clear();
+  return std::fflush(out_) == 0 && written;
+}
+
+void JsonWriter::beforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+  } else {
+    if (!first_) buffer_ += ',';
+    first_ = false;
+  }
+}
+
+void JsonWriter::open(char bracket) {
+  beforeValue();
+  buffer_ += bracket == '}' ? '{' : '[';
+  open_.push_back(bracket);
+  first_ = true;
+}
+
+void JsonWriter::close() {
+  const char bracket = open_.back();
+  open_.pop_back();
+  first_ = false;
+  write(std::string_view(&bracket, 1));
+}
+
+void JsonWriter::write(std::string_view text) {
+  buffer_ += text;
+  if (buffer_.size() >= kFlushBytes) {
+    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    buffer_.clear();
+  }
+}
+
+}  // namespace tilecut

@@ -1,0 +1,56 @@
+#pragma once
+
+// A streaming JSON writer: each value goes out as it is given, in the order given, so a document
+// of any size takes constant memory. It keeps the document valid UTF-8 and valid JSON: strings
+// are escaped and invalid UTF-8 in them is replaced, and a float that JSON cannot hold (NaN, an
+// infinity) is written as null, for the caller to say which it was.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tilecut {
+
+class JsonWriter {
+ public:
+  explicit JsonWriter(std::FILE* out) : out_(out) {}
+
+  void beginObject();
+  void endObject();
+  void beginArray();
+  void endArray();
+  // The key of the next member of the object being written.
+  void key(std::string_view name);
+
+  void number(std::int64_t value);
+  // The shortest text that reads back to the same float; null when the float is not finite.
+  void number(float value);
+  void boolean(bool value);
+  void string(std::string_view bytes);
+  // Two lowercase hex digits per byte, as one string.
+  void hex(std::string_view bytes);
+
+  // Closes every open object and array; they are left open only when a run stops early.
+  void closeAll();
+  // Ends the document with a newline and hands it to the stream; false when that failed.
+  bool finish();
+
+  std::size_t depth() const { return open_.size(); }
+
+ private:
+  void beforeValue();
+  void appendString(std::string_view bytes);
+  void open(char bracket);
+  void close();
+  void write(std::string_view text);
+
+  std::FILE* out_;
+  std::string buffer_;
+  std::vector<char> open_;  // the closing bracket of every open container, innermost last
+  bool first_ = true;       // nothing written yet in the innermost container
+  bool afterKey_ = false;
+};
+
+}  // namespace tilecut
