@@ -91,6 +91,9 @@ void JsonWriter::number(float value) {
   beforeValue();
   if (!std::isfinite(value)) {
     buffer_ += "null";
+  } else if (value == 0 && std::signbit(value)) {
+    // "-0" is exact, but most parsers read it as the integer 0 and lose the sign.
+    buffer_ += "-0.0";
   } else {
     char digits[32];
     buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);

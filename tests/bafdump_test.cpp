@@ -203,3 +203,36 @@ TEST(BafdumpFailures, EveryCutOfAValidFile) {
 }
 
 }  // namespace
+
+// --json: runs with their control words and decoded values, a repeat run's one value, and a
+// file cut inside a literal run: every open record closed incomplete, the path to the sample.
+TEST(BafdumpJson, RunsWithTheirValuesAndACutInsideOne) {
+  Bytes file;
+  file.i32(3).u16(1).name("hip").i32(3).u8(15).u16(0x1234);
+  file.u16(0).u16(0x82).u16(0x4000).u16(0x01).u16(0x8000);  // component 1: 0.5 twice, -1
+  file.u16(0).u16(0x03).u16(0x0100);                         // component 2, cut in its run
+  const RunResult result = testing_support::dumpBytesAsJson(TOOL_PATH, "in.baf", file.str());
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(
+      result.out,
+      R"({"format":"baf","file":"in.baf","header":{"offset":0,"size":4,"value":3},)"
+      R"("boneCount":{"offset":4,"size":2,"value":1},"names":[{"offset":6,"bone":1,)"
+      R"("length":{"offset":6,"size":2,"value":3},)"
+      R"("name":{"offset":8,"size":3,"text":"hip","hex":"686970"},"size":5,"complete":true}],)"
+      R"("frameCount":{"offset":11,"size":4,"value":3},)"
+      R"("precision":{"offset":15,"size":1,"value":15},"bones":[{"offset":16,"bone":1,)"
+      R"("prefix":{"offset":16,"size":2,"value":4660},"components":[{"offset":18,)"
+      R"("component":1,"prefix":{"offset":18,"size":2,"value":0},"runs":[{"offset":20,)"
+      R"("control":{"offset":20,"size":2,"value":130},"repeat":true,"length":2,)"
+      R"("values":[0.5],"size":4,"complete":true},{"offset":24,)"
+      R"("control":{"offset":24,"size":2,"value":1},"repeat":false,"length":1,)"
+      R"("values":[-1],"size":4,"complete":true}],"size":10,"complete":true},{"offset":28,)"
+      R"("component":2,"prefix":{"offset":28,"size":2,"value":0},"runs":[{"offset":30,)"
+      R"("control":{"offset":30,"size":2,"value":3},"repeat":false,"length":3,)"
+      R"("values":[0.0078125],"size":4,"complete":false}],"size":6,"complete":false}],)"
+      R"("size":18,"complete":false}],"end":{"outcome":"fileEndsEarly","offset":34,)"
+      R"("field":"/bones/0/components/1/runs/0/values/1",)"
+      R"("reason":"the file ends at byte 34, inside this field",)"
+      R"("unread":{"offset":34,"count":0,"firstBytes":""}}})"
+      "\n");
+}

@@ -151,3 +151,26 @@ TEST(SkndumpFailures, EveryCutOfAValidFile) {
 }
 
 }  // namespace
+
+// --json: a refused weight closes the vertex incomplete, points at the weight and shows the
+// bytes after it; signed flag bytes, and X, Z, Y in file order.
+TEST(SkndumpJson, RefusedWeightEndsTheDocumentAtTheVertex) {
+  Bytes file;
+  file.i32(1).i32(1).f32(1).f32(2).f32(3).i8(-1).i8(2).i8(3).f32(0.75f).f32(4).f32(5).f32(6);
+  const RunResult result =
+      testing_support::dumpBytesAsJson(TOOL_PATH, "in.skn", file.u8(9).str());
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(
+      result.out,
+      R"({"format":"skn","file":"in.skn","header":{"offset":0,"size":4,"value":1},)"
+      R"("vertexCount":{"offset":4,"size":4,"value":1},"vertices":[{"number":1,"offset":8,)"
+      R"("position":{"x":{"offset":8,"size":4,"value":1},"z":{"offset":12,"size":4,"value":2},)"
+      R"("y":{"offset":16,"size":4,"value":3}},"flagA":{"offset":20,"size":1,"value":-1},)"
+      R"("bone":{"offset":21,"size":1,"value":2},"flagC":{"offset":22,"size":1,"value":3},)"
+      R"("weight":{"offset":23,"size":4,"value":0.75},"envelope":{"x":{"offset":27,"size":4,)"
+      R"("value":4},"z":{"offset":31,"size":4,"value":5},"y":{"offset":35,"size":4,"value":6}},)"
+      R"("size":31,"complete":false}],"end":{"outcome":"weightRefused","offset":39,)"
+      R"("field":"/vertices/0/weight","reason":"the weight is neither 1 nor 0.5",)"
+      R"("unread":{"offset":39,"count":1,"firstBytes":"09"}}})"
+      "\n");
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "model_file.hpp"
 #include "run_tool.hpp"
 #include "stamp_checks.hpp"
@@ -289,3 +291,54 @@ TEST(SurfstampRefusals, RandomDamageNeverCorruptsAFile) {
 }
 
 }  // namespace
+
+// --json lists every material id field where an independent reading of the file finds it, with
+// the id it held; --dry-run leaves the file as it was, and a stamping writes what it lists.
+namespace json {
+
+nlohmann::ordered_json document(const RunResult& result) {
+  return nlohmann::ordered_json::parse(result.out);
+}
+
+TEST(SurfstampJson, IdFieldsWhereTheFileHasThemDryRunAndStamped) {
+  const ModelFixture model = buildModel(9, kThreeChunks);
+  const Stamped dryRun = stamp(model.bytes, {"--json", "-n", "model.sm", "77"});
+  EXPECT_EQ(dryRun.result.exitCode, 0);
+  EXPECT_EQ(dryRun.file, model.bytes);
+  const Stamped stamped = stamp(model.bytes, {"--json", "model.sm", "77"});
+  EXPECT_EQ(stamped.result.exitCode, 0);
+  EXPECT_EQ(stamped.file, withIds(model.bytes, model.idFields, 77));
+
+  for (const Stamped* run : {&dryRun, &stamped}) {
+    const auto report = document(run->result);
+    EXPECT_EQ(report["dryRun"], run == &dryRun);
+    EXPECT_EQ(report["modelCount"]["value"], 3);
+    EXPECT_EQ(report["chunks"].size(), 3u);
+    ASSERT_EQ(report["idFields"].size(), model.idFields.size());
+    for (std::size_t i = 0; i < model.idFields.size(); ++i) {
+      const auto& field = report["idFields"][i];
+      const std::size_t offset = model.idFields[i];
+      EXPECT_EQ(field["offset"], offset);
+      EXPECT_EQ(field["read"], static_cast<unsigned char>(model.bytes[offset]) |
+                                   static_cast<unsigned char>(model.bytes[offset + 1]) << 8);
+      EXPECT_EQ(field.contains("written"), run == &stamped);
+    }
+    EXPECT_EQ(report["end"]["outcome"], run == &dryRun ? "checked" : "stamped");
+  }
+  EXPECT_EQ(dryRun.result.out.find("\"written\""), std::string::npos);
+}
+
+TEST(SurfstampJson, RefusalIsADocumentToo) {
+  ModelFixture model = buildModel(10, {{1, 2, 0}});
+  model.bytes.resize(model.bytes.size() - 1);
+  const Stamped run = stamp(model.bytes, {"--json", "model.sm", "5"});
+  EXPECT_EQ(run.result.exitCode, 1);
+  EXPECT_EQ(run.file, model.bytes);
+  const auto report = document(run.result);
+  EXPECT_EQ(report["end"]["outcome"], "refused");
+  EXPECT_EQ(report["end"]["reason"].get<std::string>().rfind("model.sm: chunk 1 at byte 37", 0),
+            0u);
+  EXPECT_FALSE(report.contains("idFields"));
+}
+
+}  // namespace json

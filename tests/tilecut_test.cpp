@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "bytes.hpp"
 #include "run_tool.hpp"
 #include "tga_tiles.hpp"
@@ -395,3 +397,30 @@ TEST(TilecutFiles, NamesOutsideAscii) {
 }
 
 }  // namespace
+
+// --json is the manifest of the cut: every tile file holds exactly the square of the picture
+// that its entry names (x, y from the top-left corner), and what no tile covers is named.
+TEST(TilecutJson, EveryTileCoversTheSquareItsEntryNames) {
+  const Image image = patternImage(11, 8);  // cut 3 across: side 3, 2 rows, 2 columns and
+  ScratchDir dir;                            // 2 lines left out
+  testing_support::writeFile(dir / "in.tga", tgaFile(image));
+  const RunResult result = testing_support::runTool(TOOL_PATH, {"--json", "in.tga", "3"}, dir.path());
+  EXPECT_EQ(result.exitCode, 0);
+  const auto manifest = nlohmann::ordered_json::parse(result.out);
+  EXPECT_EQ(manifest["grid"]["tileSide"], 3);
+  EXPECT_EQ(manifest["leftOut"], nlohmann::ordered_json::parse(R"({"rightColumns":2,"topLines":2})"));
+  EXPECT_EQ(manifest["end"]["outcome"], "cut");
+  ASSERT_EQ(manifest["tiles"].size(), 6u);
+  for (const auto& tile : manifest["tiles"]) {
+    const std::uint32_t x = tile["x"];
+    const std::uint32_t y = tile["y"];
+    const std::uint32_t side = tile["side"];
+    std::string square;  // the tile's lines, bottom first, as a TGA stores them
+    for (std::uint32_t line = side; line-- > 0;) {
+      const std::size_t fileLine = image.height - 1 - (y + line);
+      square += image.pixels.substr((fileLine * image.width + x) * 3, side * 3);
+    }
+    const std::string written = testing_support::readFile(dir / tile["name"].get<std::string>());
+    EXPECT_EQ(written.substr(18, square.size()), square) << tile.dump();
+  }
+}

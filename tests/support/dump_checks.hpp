@@ -38,6 +38,16 @@ inline RunResult dumpBytes(const std::string& tool, const std::string& fileName,
   return result;
 }
 
+// Dumps `bytes` saved as `fileName` with --json.
+inline RunResult dumpBytesAsJson(const std::string& tool, const std::string& fileName,
+                                 const std::string& bytes) {
+  ScratchDir dir;
+  writeFile(dir / fileName, bytes);
+  RunResult result = runTool(tool, {"--json", fileName}, dir.path());
+  expectCleanRun(result);
+  return result;
+}
+
 // A missing file and a directory: one "***ERROR" line with the path and the reason, exit 1.
 inline void expectOpenFailuresReported(const std::string& tool, const std::string& extension) {
   ScratchDir dir;
