@@ -173,7 +173,8 @@ class JsonPrinter final : public Printer {
                                                                            : ending.field.key;
     if (boneIndex_ < 0) return "/" + key;
     std::string path = "/bones/" + std::to_string(boneIndex_) + "/" + key;
-    if (ending.index >= 0) path += "/" + std::to_string(ending.index);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict, bug 105329) on "/" + text.
+    if (ending.index >= 0) path.append("/").append(std::to_string(ending.index));
     return path;
   }
 

@@ -255,7 +255,8 @@ class JsonPrinter final : public Printer {
     if (ending.outcome == Outcome::headerRefused) return "/header";
     if (ending.outcome == Outcome::weightRefused) return recordPath_ + "/weight";
     std::string path = recordPath_ + "/" + ending.field.key;
-    if (ending.index >= 0) path += "/" + std::to_string(ending.index);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict, bug 105329) on "/" + text.
+    if (ending.index >= 0) path.append("/").append(std::to_string(ending.index));
     return path;
   }
 
