@@ -14,7 +14,7 @@ endif()
 install(TARGETS skedump skndump bafdump surfstamp tilecut
         RUNTIME DESTINATION ${ASSETTOOLS_BIN_DESTINATION})
 install(FILES README.md docs/formats.md DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
-install(DIRECTORY docs/schemas DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
+install(DIRECTORY docs/schemas docs/kaitai DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 # Debian's packages carry the changelog in Debian's form instead (docs/CMakeLists.txt).
 if(WIN32)
   install(FILES CHANGELOG.md DESTINATION ${ASSETTOOLS_DOC_DESTINATION})

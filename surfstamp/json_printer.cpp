@@ -49,11 +49,15 @@ class JsonPrinter final : public Printer {
     json_.number(std::int64_t{chunk.number});
     json_.key("offset");
     json_.number(chunk.offset);
-    fieldMember("length", chunk.length);
-    fieldMember("entryCount", chunk.entryCount);
-    fieldMember("recordCount", chunk.recordCount);
-    json_.key("size");
-    json_.number(4 + chunk.length.value);
+    const Field* fields[] = {&chunk.length, &chunk.entryCount, &chunk.recordCount};
+    const char* keys[] = {"length", "entryCount", "recordCount"};
+    for (int i = 0; i < chunk.fieldsRead; ++i) fieldMember(keys[i], *fields[i]);
+    if (chunk.complete) {
+      json_.key("size");
+      json_.number(4 + chunk.length.value);
+    }
+    json_.key("complete");
+    json_.boolean(chunk.complete);
     json_.endObject();
   }
   void beginIdFields() override {

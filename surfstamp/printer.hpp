@@ -19,13 +19,16 @@ struct Field {
   std::int64_t value;
 };
 
-// A collision model chunk as the check of the whole file found it.
+// A collision model chunk as the check of the whole file found it. A chunk the check refused is
+// reported as far as it was read: `fieldsRead` of its three fields, in file order.
 struct Chunk {
   std::int32_t number;
   std::int64_t offset;
-  Field length;       // of what follows the length field
-  Field entryCount;
-  Field recordCount;  // material records; none to stamp when 0 or less
+  Field length{};       // of what follows the length field
+  Field entryCount{};
+  Field recordCount{};  // material records; none to stamp when 0 or less
+  int fieldsRead = 0;
+  bool complete = false;
 };
 
 // One material id field: where it lies, and the id it held.

@@ -107,14 +107,18 @@ class ModelFile {
   std::int64_t size_ = 0;
 };
 
-// Checks one chunk against its own length and the file, and says where its ids lie.
-ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
-  const std::string where =
-      file.path() + ": chunk " + std::to_string(number) + " at byte " + std::to_string(start);
+// Checks one chunk against its own length and the file, and says where its ids lie. `found`
+// holds the chunk's fields as they are read, for the report of a refused chunk too.
+ChunkPlan planChunk(ModelFile& file, Chunk& found) {
+  const std::int64_t start = found.offset;
+  const std::string where = file.path() + ": chunk " + std::to_string(found.number) +
+                            " at byte " + std::to_string(start);
   if (start + kLengthFieldSize > file.size()) {
     throw Refusal{where + ": the file ends before its length field"};
   }
   const std::int32_t length = file.i32At(start);
+  found.length = {start, 4, length};
+  found.fieldsRead = 1;
   const std::string lengthText = "its length " + std::to_string(length);
   if (length < 0) throw Refusal{where + ": " + lengthText + " is negative"};
   const std::int64_t next = start + kLengthFieldSize + length;
@@ -128,6 +132,8 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
   };
   requireInChunk(kEntryCountOffset + 4, "the entry count");
   const std::int32_t entryCount = file.i32At(start + kEntryCountOffset);
+  found.entryCount = {start + kEntryCountOffset, 4, entryCount};
+  found.fieldsRead = 2;
   if (entryCount < 0) {
     throw Refusal{where + ": its entry count " + std::to_string(entryCount) + " is negative"};
   }
@@ -135,16 +141,19 @@ ChunkPlan planChunk(ModelFile& file, std::int32_t number, std::int64_t start) {
   requireInChunk(recordCountOffset + 4,
                  "the material record count after " + std::to_string(entryCount) + " entries");
   const std::int32_t recordCount = file.i32At(start + recordCountOffset);
+  found.recordCount = {start + recordCountOffset, 4, recordCount};
+  found.fieldsRead = 3;
   ChunkPlan plan;
-  plan.found = {number, start, {start, 4, length}, {start + kEntryCountOffset, 4, entryCount},
-                {start + recordCountOffset, 4, recordCount}};
   plan.nextChunk = next;
-  if (recordCount <= 0) return plan;  // nothing to stamp in this chunk
-  plan.recordCount = recordCount;
-  plan.shortRecords = start + recordCountOffset + 4;
-  plan.longRecords = plan.shortRecords + kShortRecordSize * recordCount + kGapSize;
-  requireInChunk(plan.longRecords - start + kLongRecordSize * recordCount,
-                 "its " + std::to_string(recordCount) + " material records");
+  if (recordCount > 0) {
+    plan.recordCount = recordCount;
+    plan.shortRecords = start + recordCountOffset + 4;
+    plan.longRecords = plan.shortRecords + kShortRecordSize * recordCount + kGapSize;
+    requireInChunk(plan.longRecords - start + kLongRecordSize * recordCount,
+                   "its " + std::to_string(recordCount) + " material records");
+  }
+  found.complete = true;
+  plan.found = found;
   return plan;
 }
 
@@ -217,8 +226,14 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
   std::array<ChunkPlan, kMaxModels> plans{};
   std::int64_t start = firstChunk;
   for (std::int32_t model = 0; model < modelCount; ++model) {
-    plans[static_cast<std::size_t>(model)] = planChunk(file, model + 1, start);
-    stamping.printer.chunk(plans[static_cast<std::size_t>(model)].found);
+    Chunk found{model + 1, start};
+    try {
+      plans[static_cast<std::size_t>(model)] = planChunk(file, found);
+    } catch (const Refusal&) {
+      stamping.printer.chunk(found);
+      throw;
+    }
+    stamping.printer.chunk(found);
     start = plans[static_cast<std::size_t>(model)].nextChunk;
   }
   stamping.printer.beginIdFields();
