@@ -30,7 +30,9 @@ class JsonPrinter final : public Printer {
     header_ = value;
     integerField("header", span, value);
   }
-  void boneCount(Span span, std::uint16_t value) override { integerField("boneCount", span, value); }
+  void boneCount(Span span, std::uint16_t value) override {
+    integerField("boneCount", span, value);
+  }
   void beginNames() override { openArray("names"); }
   void beginName(std::int64_t bone, std::uint64_t offset) override {
     openRecord("/names/" + std::to_string(bone - 1), offset);
@@ -202,10 +204,14 @@ class JsonPrinter final : public Printer {
 
   static const char* outcomeName(Outcome outcome) {
     switch (outcome) {
-      case Outcome::complete: return "complete";
-      case Outcome::fileEndsEarly: return "fileEndsEarly";
-      case Outcome::headerRefused: return "headerRefused";
-      case Outcome::nameLengthRefused: return "nameLengthRefused";
+      case Outcome::complete:
+        return "complete";
+      case Outcome::fileEndsEarly:
+        return "fileEndsEarly";
+      case Outcome::headerRefused:
+        return "headerRefused";
+      case Outcome::nameLengthRefused:
+        return "nameLengthRefused";
     }
     return "";
   }

@@ -42,12 +42,23 @@ std::size_t validSequenceLength(std::string_view bytes) {
 
 void appendEscaped(std::string& out, unsigned char c) {
   switch (c) {
-    case '"': out += "\\\""; return;
-    case '\\': out += "\\\\"; return;
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
-    default: break;
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    default:
+      break;
   }
   if (c < 0x20) {
     out += "\\u00";

@@ -18,9 +18,7 @@ class TextPrinter final : public Printer {
     printLine("(.baf)header: ", value);
     printLine("----------------");
   }
-  void boneCount(Span, std::uint16_t value) override {
-    printLine(value, "\t// number of bones");
-  }
+  void boneCount(Span, std::uint16_t value) override { printLine(value, "\t// number of bones"); }
   void beginNames() override {}
   void beginName(std::int64_t bone, std::uint64_t) override { enter(bone, 0); }
   void nameLength(Span, std::uint16_t) override {}
@@ -29,9 +27,7 @@ class TextPrinter final : public Printer {
     printLine(bytes.substr(0, bytes.find('\0')));
   }
   void endName(std::uint64_t) override { enter(0, 0); }
-  void frameCount(Span, std::int32_t value) override {
-    printLine(value, "\t// number of frames");
-  }
+  void frameCount(Span, std::int32_t value) override { printLine(value, "\t// number of frames"); }
   void precision(Span, std::uint8_t value) override {
     printLine(static_cast<int>(value), "\t// precision (number of bits in matissa)");
   }

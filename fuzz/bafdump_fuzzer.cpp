@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "fuzz_support.hpp"
 #include "bafdump/run.hpp"
+#include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return fuzz_support::dumpInput(data, size, "input.baf", [](const char* path, bool json) {

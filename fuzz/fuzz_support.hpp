@@ -4,6 +4,9 @@
 // output caught in memory (the text reports are checked by the end-to-end tests, not here; the
 // JSON documents must parse), and a check of the exit code.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +15,6 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "json_check.hpp"
 

@@ -1,7 +1,6 @@
 #include "json_check.hpp"
 
 #include <iterator>
-
 #include <nlohmann/json.hpp>
 
 namespace fuzz_support {

@@ -4,14 +4,14 @@
 // a cut wrote exactly the tiles the grid rule gives, each with exactly the grid's bytes, and a
 // refusal wrote none. The same cut with --json must end alike and print a document that parses.
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
-
-#include <unistd.h>
 
 #include "fuzz_support.hpp"
 #include "tga_tiles.hpp"
@@ -74,8 +74,8 @@ std::uint32_t removeTiles() {
 bool tilesAreTheGrids(const std::string& image, const Grid& grid) {
   for (std::uint32_t row = 0; row < grid.rows; ++row) {
     for (std::uint32_t column = 0; column < grid.count; ++column) {
-      const std::string expected = testing_support::expectedTile(
-          image, grid.pixelStart, grid.width, grid.side, grid.rows, column, row);
+      const std::string expected = testing_support::expectedTile(image, grid.pixelStart, grid.width,
+                                                                 grid.side, grid.rows, column, row);
       if (fuzz_support::readFile(tileName(column, row)) != expected) return false;
     }
   }

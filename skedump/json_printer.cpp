@@ -158,10 +158,14 @@ class JsonPrinter final : public Printer {
 
   static const char* outcomeName(Outcome outcome) {
     switch (outcome) {
-      case Outcome::complete: return "complete";
-      case Outcome::fileEndsEarly: return "fileEndsEarly";
-      case Outcome::headerRefused: return "headerRefused";
-      case Outcome::nameLengthRefused: return "nameLengthRefused";
+      case Outcome::complete:
+        return "complete";
+      case Outcome::fileEndsEarly:
+        return "fileEndsEarly";
+      case Outcome::headerRefused:
+        return "headerRefused";
+      case Outcome::nameLengthRefused:
+        return "nameLengthRefused";
     }
     return "";
   }
@@ -169,8 +173,8 @@ class JsonPrinter final : public Printer {
   // A JSON Pointer to the member the run stopped at.
   std::string fieldPath(const Ending& ending) const {
     if (ending.outcome == Outcome::headerRefused) return "/header";
-    const std::string key = ending.outcome == Outcome::nameLengthRefused ? "nameLength"
-                                                                           : ending.field.key;
+    const std::string key =
+        ending.outcome == Outcome::nameLengthRefused ? "nameLength" : ending.field.key;
     if (boneIndex_ < 0) return "/" + key;
     std::string path = "/bones/" + std::to_string(boneIndex_) + "/" + key;
     // Appended piece by piece: GCC 12 warns falsely (-Wrestrict, bug 105329) on "/" + text.

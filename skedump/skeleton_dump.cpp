@@ -49,9 +49,7 @@ class FieldReader {
 
   // `index` places an element of an array of fields; -1 for a field of its own.
   std::int32_t i32(FieldName field) { return static_cast<std::int32_t>(littleEndian<4>(field)); }
-  std::uint16_t u16(FieldName field) {
-    return static_cast<std::uint16_t>(littleEndian<2>(field));
-  }
+  std::uint16_t u16(FieldName field) { return static_cast<std::uint16_t>(littleEndian<2>(field)); }
   float f32(FieldName field, std::int64_t index = -1) {
     return std::bit_cast<float>(static_cast<std::uint32_t>(littleEndian<4>(field, index)));
   }

@@ -32,9 +32,7 @@ class TextPrinter final : public Printer {
     printLine("*Reading Bone #: ", number);
     printLine("___________________");
   }
-  void nameLength(Span, std::uint16_t length) override {
-    printLine(" NameTextLength: ", length);
-  }
+  void nameLength(Span, std::uint16_t length) override { printLine(" NameTextLength: ", length); }
   void name(Span, std::string_view bytes) override {
     // Up to the first NUL, never beyond the name's own length.
     printLine(" BoneName: \"", bytes.substr(0, bytes.find('\0')), '"');

@@ -16,9 +16,12 @@ namespace {
 
 const char* axisKey(Axis axis) {
   switch (axis) {
-    case Axis::x: return "x";
-    case Axis::z: return "z";
-    case Axis::y: return "y";
+    case Axis::x:
+      return "x";
+    case Axis::z:
+      return "z";
+    case Axis::y:
+      return "y";
   }
   return "";
 }
@@ -45,13 +48,17 @@ class JsonPrinter final : public Printer {
     recordPath_ = "/vertices/" + std::to_string(number - 1);
     openRecord(nullptr, offset, number);
   }
-  void position(Axis axis, Span span, float value) override { xzyFloat("position", axis, span, value); }
+  void position(Axis axis, Span span, float value) override {
+    xzyFloat("position", axis, span, value);
+  }
   void flag(int index, Span span, std::int8_t value) override {
     constexpr const char* kKeys[] = {"flagA", "bone", "flagC"};
     integerField(kKeys[index], span, value);
   }
   void weight(Span span, float value) override { floatField("weight", span, value); }
-  void envelope(Axis axis, Span span, float value) override { xzyFloat("envelope", axis, span, value); }
+  void envelope(Axis axis, Span span, float value) override {
+    xzyFloat("envelope", axis, span, value);
+  }
   void beginExtension(std::uint64_t offset) override {
     closeXzy();
     openRecord("extension", offset, 0);
@@ -91,7 +98,9 @@ class JsonPrinter final : public Printer {
     recordPath_ = "/names/" + std::to_string(number - 1);
     openRecord(nullptr, offset, number);
   }
-  void nameLength(Span span, std::uint16_t length) override { integerField("length", span, length); }
+  void nameLength(Span span, std::uint16_t length) override {
+    integerField("length", span, length);
+  }
   void name(Span span, std::string_view bytes) override {
     json_.key("name");
     json_.beginObject();
@@ -242,10 +251,14 @@ class JsonPrinter final : public Printer {
 
   static const char* outcomeName(Outcome outcome) {
     switch (outcome) {
-      case Outcome::complete: return "complete";
-      case Outcome::fileEndsEarly: return "fileEndsEarly";
-      case Outcome::headerRefused: return "headerRefused";
-      case Outcome::weightRefused: return "weightRefused";
+      case Outcome::complete:
+        return "complete";
+      case Outcome::fileEndsEarly:
+        return "fileEndsEarly";
+      case Outcome::headerRefused:
+        return "headerRefused";
+      case Outcome::weightRefused:
+        return "weightRefused";
     }
     return "";
   }

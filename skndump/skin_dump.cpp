@@ -26,14 +26,13 @@ namespace {
 
 constexpr FieldName kHeader{"header1", "header"};
 constexpr FieldName kVertexCount{"NumberOf Verticies", "vertexCount"};
-constexpr std::array<FieldName, 3> kPosition{{{"Vertex Pos", "position/x"},
-                                              {"Vertex Pos", "position/z"},
-                                              {"Vertex Pos", "position/y"}}};
-constexpr std::array<FieldName, 3> kFlags{{{"flagA", "flagA"}, {"bone", "bone"}, {"flagC", "flagC"}}};
+constexpr std::array<FieldName, 3> kPosition{
+    {{"Vertex Pos", "position/x"}, {"Vertex Pos", "position/z"}, {"Vertex Pos", "position/y"}}};
+constexpr std::array<FieldName, 3> kFlags{
+    {{"flagA", "flagA"}, {"bone", "bone"}, {"flagC", "flagC"}}};
 constexpr FieldName kWeight{"Weight", "weight"};
-constexpr std::array<FieldName, 3> kEnvelope{{{"Envelope", "envelope/x"},
-                                              {"Envelope", "envelope/z"},
-                                              {"Envelope", "envelope/y"}}};
+constexpr std::array<FieldName, 3> kEnvelope{
+    {{"Envelope", "envelope/x"}, {"Envelope", "envelope/z"}, {"Envelope", "envelope/y"}}};
 constexpr FieldName kExtensionFlag{"_EX flag", "extension/flags"};
 constexpr FieldName kSecondWeight{"second Weight", "extension/weight"};
 constexpr FieldName kCFloat{"C_Float", "extension/cFloats"};
@@ -64,9 +63,7 @@ class FieldReader {
 
   // `index` places an element of an array of fields; -1 for a field of its own.
   std::int32_t i32(FieldName field) { return static_cast<std::int32_t>(littleEndian<4>(field)); }
-  std::uint16_t u16(FieldName field) {
-    return static_cast<std::uint16_t>(littleEndian<2>(field));
-  }
+  std::uint16_t u16(FieldName field) { return static_cast<std::uint16_t>(littleEndian<2>(field)); }
   std::int8_t i8(FieldName field, std::int64_t index = -1) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(littleEndian<1>(field, index)));
   }

@@ -38,8 +38,8 @@ class TextPrinter final : public Printer {
     printLine(" Vertex Pos_Z: ", xzy_[1]);
   }
   void flag(int index, Span, std::int8_t value) override {
-    constexpr std::array<const char*, 3> kLabels{"flagA:           ", "Belongs to bone: ",
-                                                 "flagC:           "};
+    constexpr std::array<const char*, 3> kLabels{
+        "flagA:           ", "Belongs to bone: ", "flagC:           "};
     printLine('\t', kLabels[static_cast<std::size_t>(index)], static_cast<std::int16_t>(value));
   }
   void weight(Span, float value) override {

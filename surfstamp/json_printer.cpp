@@ -126,12 +126,18 @@ class JsonPrinter final : public Printer {
 
   static const char* outcomeName(Outcome outcome) {
     switch (outcome) {
-      case Outcome::stamped: return "stamped";
-      case Outcome::checked: return "checked";
-      case Outcome::notAModel: return "notAModel";
-      case Outcome::noCollisionModel: return "noCollisionModel";
-      case Outcome::idTooLarge: return "idTooLarge";
-      case Outcome::refused: return "refused";
+      case Outcome::stamped:
+        return "stamped";
+      case Outcome::checked:
+        return "checked";
+      case Outcome::notAModel:
+        return "notAModel";
+      case Outcome::noCollisionModel:
+        return "noCollisionModel";
+      case Outcome::idTooLarge:
+        return "idTooLarge";
+      case Outcome::refused:
+        return "refused";
     }
     return "";
   }

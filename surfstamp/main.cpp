@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     case surfstamp::Request::version:
       return printInformation(kVersion);
     case surfstamp::Request::unknownOption:
-      std::cout << "***ERROR unknown option \"" << line.unknownOption
-                << "\": see surfstamp --help" << std::endl;
+      std::cout << "***ERROR unknown option \"" << line.unknownOption << "\": see surfstamp --help"
+                << std::endl;
       return 1;
     case surfstamp::Request::run:
       break;

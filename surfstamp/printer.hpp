@@ -24,7 +24,7 @@ struct Field {
 struct Chunk {
   std::int32_t number;
   std::int64_t offset;
-  Field length{};       // of what follows the length field
+  Field length{};  // of what follows the length field
   Field entryCount{};
   Field recordCount{};  // material records; none to stamp when 0 or less
   int fieldsRead = 0;
@@ -34,7 +34,7 @@ struct Chunk {
 // One material id field: where it lies, and the id it held.
 struct IdField {
   std::int32_t chunk;
-  std::int64_t record;     // counted from 1 within the chunk
+  std::int64_t record;      // counted from 1 within the chunk
   std::int32_t recordSize;  // 8 or 32: which of the record's two id fields this is
   std::int64_t offset;
   std::uint16_t read;

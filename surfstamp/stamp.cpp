@@ -111,8 +111,8 @@ class ModelFile {
 // holds the chunk's fields as they are read, for the report of a refused chunk too.
 ChunkPlan planChunk(ModelFile& file, Chunk& found) {
   const std::int64_t start = found.offset;
-  const std::string where = file.path() + ": chunk " + std::to_string(found.number) +
-                            " at byte " + std::to_string(start);
+  const std::string where =
+      file.path() + ": chunk " + std::to_string(found.number) + " at byte " + std::to_string(start);
   if (start + kLengthFieldSize > file.size()) {
     throw Refusal{where + ": the file ends before its length field"};
   }
@@ -183,8 +183,7 @@ struct Stamping {
 // Reports every id field of `run` and sets it, a window of whole records at a time: read, set
 // the ids, write back. Every other byte goes back as it was read. A field is reported once its
 // window is written, or in a dry run once it is read.
-void stampRecords(ModelFile& file, const RecordRun& run, const Stamping& stamping,
-                  Window& window) {
+void stampRecords(ModelFile& file, const RecordRun& run, const Stamping& stamping, Window& window) {
   const std::int64_t recordsPerWindow =
       static_cast<std::int64_t>(window.bytes.size()) / run.recordSize;
   std::vector<std::uint16_t>& readIds = window.ids;
@@ -211,11 +210,10 @@ void stampRecords(ModelFile& file, const RecordRun& run, const Stamping& stampin
   }
 }
 
-void stampChunk(ModelFile& file, const ChunkPlan& plan, const Stamping& stamping,
-                Window& window) {
+void stampChunk(ModelFile& file, const ChunkPlan& plan, const Stamping& stamping, Window& window) {
   const std::int32_t chunk = plan.found.number;
-  stampRecords(file, {chunk, plan.shortRecords, plan.recordCount, kShortRecordSize,
-                      kShortRecordIdOffset},
+  stampRecords(file,
+               {chunk, plan.shortRecords, plan.recordCount, kShortRecordSize, kShortRecordIdOffset},
                stamping, window);
   stampRecords(file, {chunk, plan.longRecords, plan.recordCount, kLongRecordSize, 0}, stamping,
                window);
@@ -239,8 +237,9 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
   stamping.printer.beginIdFields();
   // Every record lies in the file, so a window the size of a smaller file holds one at least.
   const auto windowBytes = std::min<std::int64_t>(kWindowBytes, file.size());
-  Window window{std::vector<char>(static_cast<std::size_t>(windowBytes)),
-                std::vector<std::uint16_t>(static_cast<std::size_t>(windowBytes / kShortRecordSize))};
+  Window window{
+      std::vector<char>(static_cast<std::size_t>(windowBytes)),
+      std::vector<std::uint16_t>(static_cast<std::size_t>(windowBytes / kShortRecordSize))};
   for (std::int32_t model = 0; model < modelCount; ++model) {
     stampChunk(file, plans[static_cast<std::size_t>(model)], stamping, window);
   }
@@ -274,8 +273,8 @@ Outcome openAndStamp(const char* path, MaterialIdArgument id, bool dryRun, Print
     throw Refusal{"cannot open " + std::string(path) + access + std::strerror(EISDIR)};
   }
   // in | out opens an existing file without truncating it, and never creates one.
-  const auto mode = dryRun ? std::ios::in | std::ios::binary
-                           : std::ios::in | std::ios::out | std::ios::binary;
+  const auto mode =
+      dryRun ? std::ios::in | std::ios::binary : std::ios::in | std::ios::out | std::ios::binary;
   std::fstream stream(path, mode);
   if (!stream) throw Refusal{"cannot open " + std::string(path) + access + std::strerror(errno)};
   ModelFile file(stream, path);

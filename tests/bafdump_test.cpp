@@ -210,7 +210,7 @@ TEST(BafdumpJson, RunsWithTheirValuesAndACutInsideOne) {
   Bytes file;
   file.i32(3).u16(1).name("hip").i32(3).u8(15).u16(0x1234);
   file.u16(0).u16(0x82).u16(0x4000).u16(0x01).u16(0x8000);  // component 1: 0.5 twice, -1
-  file.u16(0).u16(0x03).u16(0x0100);                         // component 2, cut in its run
+  file.u16(0).u16(0x03).u16(0x0100);                        // component 2, cut in its run
   const RunResult result = testing_support::dumpBytesAsJson(TOOL_PATH, "in.baf", file.str());
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(

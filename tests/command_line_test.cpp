@@ -26,10 +26,8 @@ void PrintTo(const Tool& tool, std::ostream* out) {
 }
 
 const std::vector<Tool> kTools = {
-    {"skedump", SKEDUMP_PATH, ".ske", {}},
-    {"skndump", SKNDUMP_PATH, ".skn", {}},
-    {"bafdump", BAFDUMP_PATH, ".baf", {}},
-    {"surfstamp", SURFSTAMP_PATH, ".sm", {"7"}},
+    {"skedump", SKEDUMP_PATH, ".ske", {}},    {"skndump", SKNDUMP_PATH, ".skn", {}},
+    {"bafdump", BAFDUMP_PATH, ".baf", {}},    {"surfstamp", SURFSTAMP_PATH, ".sm", {"7"}},
     {"tilecut", TILECUT_PATH, ".tga", {"2"}},
 };
 

@@ -164,11 +164,11 @@ RunResult dumpJson(const Bytes& file) {
 Bytes oddBone() {
   Bytes file;
   file.i32(1).i32(1).u16(4).raw(std::string("a\xff\0z", 4)).u16(7);
-  for (const float value : {0.1f, -0.0f, std::numeric_limits<float>::quiet_NaN(),
-                            std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity(), 1.0f, 2.5e6f, 1e-5f,
-                            std::numeric_limits<float>::max(),
-                            std::numeric_limits<float>::denorm_min(), -2.25f, 16777216.0f}) {
+  for (const float value :
+       {0.1f, -0.0f, std::numeric_limits<float>::quiet_NaN(),
+        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), 1.0f,
+        2.5e6f, 1e-5f, std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+        -2.25f, 16777216.0f}) {
     file.f32(value);
   }
   return file;
@@ -178,7 +178,9 @@ const std::string kHead =
     R"({"format":"ske","file":"in.ske","header":{"offset":0,"size":4,"value":1},)"
     R"("boneCount":{"offset":4,"size":4,"value":1},"bones":[{"number":1,"offset":8,)"
     R"("nameLength":{"offset":8,"size":2,"value":4},)"
-    R"("name":{"offset":10,"size":4,"text":"a)" "\xEF\xBF\xBD" R"(","hex":"61ff007a"},)"
+    R"("name":{"offset":10,"size":4,"text":"a)"
+    "\xEF\xBF\xBD"
+    R"(","hex":"61ff007a"},)"
     R"("short":{"offset":14,"size":2,"value":7},"floats":[{"offset":16,"size":4,"value":0.1},)"
     R"({"offset":20,"size":4,"value":-0.0},)"
     R"({"offset":24,"size":4,"value":null,"nonFinite":"nan","bits":"7fc00000"})";
@@ -187,17 +189,16 @@ TEST(SkedumpJson, EveryFieldWithItsOffsetSizeAndExactValue) {
   const RunResult result = dumpJson(oddBone().raw("\x01\x02"));
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out,
-            kHead +
-                R"(,{"offset":28,"size":4,"value":null,"nonFinite":"inf","bits":"7f800000"},)"
-                R"({"offset":32,"size":4,"value":null,"nonFinite":"-inf","bits":"ff800000"},)"
-                R"({"offset":36,"size":4,"value":1},{"offset":40,"size":4,"value":2500000},)"
-                R"({"offset":44,"size":4,"value":1e-05},)"
-                R"({"offset":48,"size":4,"value":3.4028235e+38},)"
-                R"({"offset":52,"size":4,"value":1e-45},{"offset":56,"size":4,"value":-2.25},)"
-                R"({"offset":60,"size":4,"value":16777216}],"size":56,"complete":true}],)"
-                R"("end":{"outcome":"complete","offset":64,)"
-                R"("unread":{"offset":64,"count":2,"firstBytes":"0102"}}})"
-                "\n");
+            kHead + R"(,{"offset":28,"size":4,"value":null,"nonFinite":"inf","bits":"7f800000"},)"
+                    R"({"offset":32,"size":4,"value":null,"nonFinite":"-inf","bits":"ff800000"},)"
+                    R"({"offset":36,"size":4,"value":1},{"offset":40,"size":4,"value":2500000},)"
+                    R"({"offset":44,"size":4,"value":1e-05},)"
+                    R"({"offset":48,"size":4,"value":3.4028235e+38},)"
+                    R"({"offset":52,"size":4,"value":1e-45},{"offset":56,"size":4,"value":-2.25},)"
+                    R"({"offset":60,"size":4,"value":16777216}],"size":56,"complete":true}],)"
+                    R"("end":{"outcome":"complete","offset":64,)"
+                    R"("unread":{"offset":64,"count":2,"firstBytes":"0102"}}})"
+                    "\n");
 }
 
 TEST(SkedumpJson, CutInsideAFloatClosesTheBoneIncomplete) {

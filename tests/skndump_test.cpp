@@ -157,8 +157,7 @@ TEST(SkndumpFailures, EveryCutOfAValidFile) {
 TEST(SkndumpJson, RefusedWeightEndsTheDocumentAtTheVertex) {
   Bytes file;
   file.i32(1).i32(1).f32(1).f32(2).f32(3).i8(-1).i8(2).i8(3).f32(0.75f).f32(4).f32(5).f32(6);
-  const RunResult result =
-      testing_support::dumpBytesAsJson(TOOL_PATH, "in.skn", file.u8(9).str());
+  const RunResult result = testing_support::dumpBytesAsJson(TOOL_PATH, "in.skn", file.u8(9).str());
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(
       result.out,

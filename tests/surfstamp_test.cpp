@@ -5,11 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "model_file.hpp"
 #include "run_tool.hpp"

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "bytes.hpp"
 #include "run_tool.hpp"
@@ -402,13 +401,15 @@ TEST(TilecutFiles, NamesOutsideAscii) {
 // that its entry names (x, y from the top-left corner), and what no tile covers is named.
 TEST(TilecutJson, EveryTileCoversTheSquareItsEntryNames) {
   const Image image = patternImage(11, 8);  // cut 3 across: side 3, 2 rows, 2 columns and
-  ScratchDir dir;                            // 2 lines left out
+  ScratchDir dir;                           // 2 lines left out
   testing_support::writeFile(dir / "in.tga", tgaFile(image));
-  const RunResult result = testing_support::runTool(TOOL_PATH, {"--json", "in.tga", "3"}, dir.path());
+  const RunResult result =
+      testing_support::runTool(TOOL_PATH, {"--json", "in.tga", "3"}, dir.path());
   EXPECT_EQ(result.exitCode, 0);
   const auto manifest = nlohmann::ordered_json::parse(result.out);
   EXPECT_EQ(manifest["grid"]["tileSide"], 3);
-  EXPECT_EQ(manifest["leftOut"], nlohmann::ordered_json::parse(R"({"rightColumns":2,"topLines":2})"));
+  EXPECT_EQ(manifest["leftOut"],
+            nlohmann::ordered_json::parse(R"({"rightColumns":2,"topLines":2})"));
   EXPECT_EQ(manifest["end"]["outcome"], "cut");
   ASSERT_EQ(manifest["tiles"].size(), 6u);
   for (const auto& tile : manifest["tiles"]) {

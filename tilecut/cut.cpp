@@ -123,8 +123,7 @@ void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
 }
 
 // Creates the tile's file, reports it, and writes the tile header.
-TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row,
-                     Printer& printer) {
+TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row, Printer& printer) {
   TileOutput tile{tileName(column, row), {}};
   SystemError failure;
   tile.file = createForWriting(tile.name, failure);
@@ -239,8 +238,12 @@ Outcome cutImage(const std::string& name, const TileCount& count, Printer& print
                   count.digits + " tiles across"};
   }
   const auto rows = static_cast<std::uint16_t>(header.height / side);
-  const Grid grid{count.value, side, rows, std::uint64_t{header.width} * kBytesPerPixel,
-                  pixelDataOffset(header), header.height - std::uint32_t{rows} * side};
+  const Grid grid{count.value,
+                  side,
+                  rows,
+                  std::uint64_t{header.width} * kBytesPerPixel,
+                  pixelDataOffset(header),
+                  header.height - std::uint32_t{rows} * side};
   printer.grid(header, {grid.count, grid.side, grid.rows, grid.pixelStart});
   requireGridInFile(input, name, grid);
   requireNoTileReplacesInput(input, grid);

@@ -94,10 +94,14 @@ class JsonPrinter final : public Printer {
 
   static const char* outcomeName(Outcome outcome) {
     switch (outcome) {
-      case Outcome::cut: return "cut";
-      case Outcome::tileNotCreated: return "tileNotCreated";
-      case Outcome::depthRefused: return "depthRefused";
-      case Outcome::refused: return "refused";
+      case Outcome::cut:
+        return "cut";
+      case Outcome::tileNotCreated:
+        return "tileNotCreated";
+      case Outcome::depthRefused:
+        return "depthRefused";
+      case Outcome::refused:
+        return "refused";
     }
     return "";
   }

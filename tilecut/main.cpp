@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
     case tilecut::Request::version:
       return printInformation(kVersion);
     case tilecut::Request::unknownOption:
-      std::cout << "***ERROR unknown option \"" << line.unknownOption
-                << "\": see tilecut --help" << std::endl;
+      std::cout << "***ERROR unknown option \"" << line.unknownOption << "\": see tilecut --help"
+                << std::endl;
       return 1;
     case tilecut::Request::run:
       break;

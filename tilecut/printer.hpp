@@ -24,18 +24,18 @@ struct GridFacts {
 struct TileFacts {
   const std::string& name;
   std::uint32_t column;
-  std::uint32_t row;     // 0 the top of the picture
-  std::uint32_t x;       // the covered square, in pixels from the picture's top-left corner
+  std::uint32_t row;  // 0 the top of the picture
+  std::uint32_t x;    // the covered square, in pixels from the picture's top-left corner
   std::uint32_t y;
   bool created;
   int error;  // the system's error number when the file could not be created
 };
 
 enum class Outcome {
-  cut,              // every tile written (or no row of tiles fits)
-  tileNotCreated,   // every other tile written
-  depthRefused,     // pixel depth other than 24 or a descriptor other than 0; no file written
-  refused,          // the count or the image cannot be used; no file written
+  cut,             // every tile written (or no row of tiles fits)
+  tileNotCreated,  // every other tile written
+  depthRefused,    // pixel depth other than 24 or a descriptor other than 0; no file written
+  refused,         // the count or the image cannot be used; no file written
 };
 
 class Printer {

@@ -63,10 +63,10 @@ HANDLE temporaryOutputFile() {
                              std::to_string(GetLastError()));
   }
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const HANDLE file = CreateFileW(name.data(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  &inherit, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const HANDLE file =
+      CreateFileW(name.data(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
+                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     throw std::runtime_error("cannot make a temporary file: error " +
                              std::to_string(GetLastError()));
