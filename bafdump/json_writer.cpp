@@ -7,7 +7,8 @@ namespace bafdump {
 
 namespace {
 
-constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
+// Handed on a few KiB at a time: large writes, and no more memory than the text report takes.
+constexpr std::size_t kFlushBytes = std::size_t{1} << 12;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr char kHexDigits[] = "0123456789abcdef";
 
