@@ -1,5 +1,6 @@
 #include "json_writer.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -39,6 +40,12 @@ std::size_t validSequenceLength(std::string_view bytes) {
     if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
   }
   return length;
+}
+
+// A byte that stands for itself in a JSON string.
+bool isPlainAscii(char byte) {
+  const auto c = static_cast<unsigned char>(byte);
+  return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
 }
 
 void appendEscaped(std::string& out, unsigned char c) {
@@ -87,8 +94,10 @@ void JsonWriter::endArray() {
 
 void JsonWriter::key(std::string_view name) {
   beforeValue();
-  appendString(name);
-  buffer_ += ':';
+  // Keys are the printers' own names, plain ASCII: nothing to escape.
+  buffer_ += '"';
+  buffer_ += name;
+  buffer_ += "\":";
   afterKey_ = true;
 }
 
@@ -126,6 +135,12 @@ void JsonWriter::string(std::string_view bytes) {
 
 void JsonWriter::appendString(std::string_view bytes) {
   buffer_ += '"';
+  // Keys and most text are plain printable ASCII: they go in whole.
+  if (std::all_of(bytes.begin(), bytes.end(), isPlainAscii)) {
+    buffer_.append(bytes);
+    buffer_ += '"';
+    return;
+  }
   while (!bytes.empty()) {
     const std::size_t length = validSequenceLength(bytes);
     if (length == 0) {

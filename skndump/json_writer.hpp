@@ -21,7 +21,7 @@ class JsonWriter {
   void endObject();
   void beginArray();
   void endArray();
-  // The key of the next member of the object being written.
+  // The key of the next member of the object being written: plain ASCII, written as it is.
   void key(std::string_view name);
 
   void number(std::int64_t value);
