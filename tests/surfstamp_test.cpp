@@ -291,6 +291,17 @@ TEST(SurfstampRefusals, RandomDamageNeverCorruptsAFile) {
 
 }  // namespace
 
+// --dry-run reads the model only: the report says how many id fields a stamping would set.
+TEST(SurfstampDryRun, ReportsWhatWouldChangeAndWritesNothing) {
+  const ModelFixture model = buildModel(9, kThreeChunks);
+  const Stamped run = stamp(model.bytes, {"-n", "model.sm", "77"});
+  EXPECT_EQ(run.result.out, " numModels: 3\n matidReplace: 77\n<<dry run: " +
+                                std::to_string(model.idFields.size()) +
+                                " id fields to stamp, nothing written>>\n");
+  EXPECT_EQ(run.result.exitCode, 0);
+  EXPECT_EQ(run.file, model.bytes);
+}
+
 // --json lists every material id field where an independent reading of the file finds it, with
 // the id it held; --dry-run leaves the file as it was, and a stamping writes what it lists.
 namespace json {
