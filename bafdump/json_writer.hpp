@@ -37,8 +37,6 @@ class JsonWriter {
   // Ends the document with a newline and hands it to the stream; false when that failed.
   bool finish();
 
-  std::size_t depth() const { return open_.size(); }
-
  private:
   void beforeValue();
   void appendString(std::string_view bytes);
