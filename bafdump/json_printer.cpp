@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "json_writer.hpp"
+#include "common/json_writer.hpp"
 #include "printer.hpp"
 
 namespace bafdump {
@@ -242,7 +242,7 @@ class JsonPrinter final : public Printer {
     return "";
   }
 
-  JsonWriter json_;
+  common::JsonWriter json_;
   std::vector<Open> open_;
   std::int32_t header_ = 0;
   std::uint16_t nameLength_ = 0;

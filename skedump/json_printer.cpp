@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "json_writer.hpp"
+#include "common/json_writer.hpp"
 #include "printer.hpp"
 
 namespace skedump {
@@ -31,6 +31,7 @@ class JsonPrinter final : public Printer {
   void beginBones() override {
     json_.key("bones");
     json_.beginArray();
+    bonesOpen_ = true;
   }
   void beginBone(std::int64_t number, std::uint64_t offset) override {
     json_.beginObject();
@@ -71,8 +72,7 @@ class JsonPrinter final : public Printer {
 
   void end(const Ending& ending) override {
     if (boneOpen_) closeBone(ending.offset, false);
-    // Only the array of bones is left open below the document.
-    if (json_.depth() > 1) json_.endArray();
+    if (bonesOpen_) json_.endArray();
     json_.key("end");
     json_.beginObject();
     json_.key("outcome");
@@ -198,11 +198,12 @@ class JsonPrinter final : public Printer {
     return "";
   }
 
-  JsonWriter json_;
+  common::JsonWriter json_;
   std::int32_t header_ = 0;
   std::uint16_t nameLength_ = 0;
   std::int64_t boneIndex_ = -1;  // the bone being read, counted from 0; -1 before the first
   std::uint64_t boneOffset_ = 0;
+  bool bonesOpen_ = false;
   bool boneOpen_ = false;
   bool floatsOpen_ = false;
 };

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "json_writer.hpp"
+#include "common/json_writer.hpp"
 #include "printer.hpp"
 
 namespace skndump {
@@ -288,7 +288,7 @@ class JsonPrinter final : public Printer {
     return "";
   }
 
-  JsonWriter json_;
+  common::JsonWriter json_;
   std::vector<Open> open_;
   std::string recordPath_;  // a JSON Pointer to the record being read; empty at the top
   std::int32_t header_ = 0;

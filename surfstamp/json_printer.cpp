@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "json_writer.hpp"
+#include "common/json_writer.hpp"
 #include "printer.hpp"
 
 namespace surfstamp {
@@ -142,7 +142,7 @@ class JsonPrinter final : public Printer {
     return "";
   }
 
-  JsonWriter json_;
+  common::JsonWriter json_;
   bool dryRun_;
   std::uint16_t id_ = 0;
   bool chunksOpen_ = false;

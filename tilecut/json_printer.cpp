@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "json_writer.hpp"
+#include "common/json_writer.hpp"
 #include "printer.hpp"
 
 namespace tilecut {
@@ -106,7 +106,7 @@ class JsonPrinter final : public Printer {
     return "";
   }
 
-  JsonWriter json_;
+  common::JsonWriter json_;
   bool tilesOpen_ = false;
   std::int64_t leftOutColumns_ = 0;
   std::int64_t leftOutLines_ = 0;

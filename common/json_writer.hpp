@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace skndump {
+namespace common {
 
 class JsonWriter {
  public:
@@ -51,4 +51,4 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-}  // namespace skndump
+}  // namespace common

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace tilecut {
+namespace common {
 
 namespace {
 
@@ -210,4 +210,4 @@ void JsonWriter::write(std::string_view text) {
   }
 }
 
-}  // namespace tilecut
+}  // namespace common
