@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "command_line.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 #include "run.hpp"
 
 namespace {
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     case bafdump::Request::version:
       return printInformation(kVersion);
     case bafdump::Request::unknownOption:
-      bafdump::printLine("***ERROR unknown option \"", line.unknownOption,
+      common::printLine("***ERROR unknown option \"", line.unknownOption,
                          "\": see bafdump --help");
       return 1;
     case bafdump::Request::run:
       break;
   }
   if (line.operands.empty()) {
-    bafdump::printText(kUsage);
+    common::printText(kUsage);
     return 0;
   }
   return bafdump::run(line.operands[0], line.json ? bafdump::Form::json : bafdump::Form::text);

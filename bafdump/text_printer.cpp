@@ -3,10 +3,12 @@
 // stands for.
 
 #include "printer.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 
 namespace bafdump {
 namespace {
+
+using common::printLine;
 
 class TextPrinter final : public Printer {
  public:

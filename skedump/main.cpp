@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "command_line.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 #include "run.hpp"
 
 namespace {
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     case skedump::Request::version:
       return printInformation(kVersion);
     case skedump::Request::unknownOption:
-      skedump::printLine("***ERROR unknown option \"", line.unknownOption,
+      common::printLine("***ERROR unknown option \"", line.unknownOption,
                          "\": see skedump --help");
       return 1;
     case skedump::Request::run:
       break;
   }
   if (line.operands.empty()) {
-    skedump::printText(kUsage);
+    common::printText(kUsage);
     return 0;
   }
   return skedump::run(line.operands[0], line.json ? skedump::Form::json : skedump::Form::text);

@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "printer.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 
 namespace skedump {
 namespace {
+
+using common::printLine;
 
 constexpr std::size_t kFloatsPerRow = 4;
 

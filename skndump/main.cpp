@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "command_line.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 #include "run.hpp"
 
 namespace {
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     case skndump::Request::version:
       return printInformation(kVersion);
     case skndump::Request::unknownOption:
-      skndump::printLine("***ERROR unknown option \"", line.unknownOption,
+      common::printLine("***ERROR unknown option \"", line.unknownOption,
                          "\": see skndump --help");
       return 1;
     case skndump::Request::run:
       break;
   }
   if (line.operands.empty()) {
-    skndump::printText(kUsage);
+    common::printText(kUsage);
     return 0;
   }
   return skndump::run(line.operands[0], line.json ? skndump::Form::json : skndump::Form::text);

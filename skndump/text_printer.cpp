@@ -5,10 +5,13 @@
 #include <array>
 
 #include "printer.hpp"
-#include "report.hpp"
+#include "common/report.hpp"
 
 namespace skndump {
 namespace {
+
+using common::printLine;
+using common::printText;
 
 constexpr std::string_view kNameRule = "\n================\n";
 

@@ -1,11 +1,13 @@
 // The text report, as the tool's first users had it.
 
-#include <iostream>
-
+#include "common/report.hpp"
 #include "printer.hpp"
 
 namespace surfstamp {
 namespace {
+
+using common::printLine;
+using common::printText;
 
 class TextPrinter final : public Printer {
  public:
@@ -16,8 +18,8 @@ class TextPrinter final : public Printer {
   void formatByte(Field) override {}
   void modelCount(Field field) override { modelCount_ = field.value; }
   void modelCountAccepted() override {
-    std::cout << " numModels: " << modelCount_ << std::endl;
-    std::cout << " matidReplace: " << id_.value << std::endl;
+    printLine(" numModels: ", modelCount_);
+    printLine(" matidReplace: ", id_.value);
   }
   void chunk(const Chunk&) override {}
   void beginIdFields() override {}
@@ -26,23 +28,22 @@ class TextPrinter final : public Printer {
   void end(Outcome outcome, const std::string& reason) override {
     switch (outcome) {
       case Outcome::notAModel:
-        std::cout << "invalid .sm file\n<<done>>\n";
+        printText("invalid .sm file\n<<done>>\n");
         return;
       case Outcome::noCollisionModel:
-        std::cout << "I found not one or too many collision models in this file\n<<done>>\n";
+        printText("I found not one or too many collision models in this file\n<<done>>\n");
         return;
       case Outcome::refused:
-        std::cout << "***ERROR " << reason << std::endl;
+        printLine("***ERROR ", reason);
         return;
       case Outcome::idTooLarge:
-        std::cout << "Supply a matID less than 65536 please\nYou supplied: " << idText_
-                  << std::endl;
+        printLine("Supply a matID less than 65536 please\nYou supplied: ", idText_);
         return;
       case Outcome::stamped:
-        std::cout << "<<done>>\n";
+        printText("<<done>>\n");
         return;
       case Outcome::checked:
-        std::cout << "<<dry run: " << idFields_ << " id fields to stamp, nothing written>>\n";
+        printText("<<dry run: ", idFields_, " id fields to stamp, nothing written>>\n");
         return;
     }
   }

@@ -1,30 +1,35 @@
 // The text report, as the tool's first users had it.
 
-#include <iostream>
-
+#include "common/report.hpp"
 #include "printer.hpp"
 
 namespace tilecut {
 namespace {
 
+using common::printLine;
+using common::printText;
+
 class TextPrinter final : public Printer {
  public:
-  void input(const std::string& name) override { std::cout << "INPUT: " << name << std::endl; }
+  void input(const std::string& name) override { printLine("INPUT: ", name); }
   void header(const TgaHeader&) override {}
   void grid(const TgaHeader& header, const GridFacts& grid) override {
-    std::cout << " Input Image Res: " << header.width << "x" << header.height << std::endl;
-    std::cout << " Output Image Res: " << grid.side << std::endl;
-    std::cout << " SegsY: " << grid.rows << std::endl;
+    printLine(" Input Image Res: ", header.width, "x", header.height);
+    printLine(" Output Image Res: ", grid.side);
+    printLine(" SegsY: ", grid.rows);
   }
   void tile(const TileFacts& tile) override {
-    std::cout << tile.name << std::endl;
+    printLine(tile.name);
     if (tile.created) return;
-    std::cout << "\n***Error with file " << tile.name << "  Colde: " << tile.error << std::endl
-              << std::endl;
+    printLine("\n***Error with file ", tile.name, "  Colde: ", tile.error);
+    printLine();
   }
   void end(Outcome outcome, const std::string& reason) override {
-    if (outcome == Outcome::depthRefused) std::cout << std::endl << "***ERROR bitdepth not 24";
-    if (outcome == Outcome::refused) std::cout << "***ERROR " << reason << std::endl;
+    if (outcome == Outcome::depthRefused) {
+      printLine();
+      printText("***ERROR bitdepth not 24");
+    }
+    if (outcome == Outcome::refused) printLine("***ERROR ", reason);
   }
   bool finish() override { return true; }  // as ever, the report's own writes are not checked
 };

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string_view>
 
-namespace bafdump {
+namespace common {
 
 namespace {
 
@@ -42,4 +42,4 @@ void appendFloatText(std::string& text, float value) {
   text += exponent;
 }
 
-}  // namespace bafdump
+}  // namespace common

@@ -12,7 +12,7 @@
 
 #include "number_text.hpp"
 
-namespace bafdump {
+namespace common {
 
 namespace report_parts {
 
@@ -62,4 +62,4 @@ void printLine(const Parts&... parts) {
   std::fflush(stdout);
 }
 
-}  // namespace bafdump
+}  // namespace common

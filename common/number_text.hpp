@@ -2,11 +2,11 @@
 
 #include <string>
 
-namespace skedump {
+namespace common {
 
 // Appends a float as the report prints it: widened to double, general notation with 6
 // significant digits, an exponent of at least three digits ("1e-005"), and "inf", "-inf" or
 // "nan".
 void appendFloatText(std::string& text, float value);
 
-}  // namespace skedump
+}  // namespace common
