@@ -2,8 +2,8 @@
 // moment its fields have been read, and a repeat run's sample is printed once per frame it
 // stands for.
 
-#include "printer.hpp"
 #include "common/report.hpp"
+#include "printer.hpp"
 
 namespace bafdump {
 namespace {

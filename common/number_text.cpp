@@ -25,10 +25,10 @@ void appendFloatText(std::string& text, float value) {
   }
   // Exactly what printf's %.6g writes, without going through the C library's locale.
   std::array<char, 32> buffer{};
-  const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                  static_cast<double>(value), std::chars_format::general,
-                                  kSignificantDigits)
-                        .ptr;
+  const char* end =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), static_cast<double>(value),
+                    std::chars_format::general, kSignificantDigits)
+          .ptr;
   const std::string_view digits(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
   const std::size_t e = digits.find('e');
   if (e == std::string_view::npos) {

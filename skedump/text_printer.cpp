@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "printer.hpp"
 #include "common/report.hpp"
+#include "printer.hpp"
 
 namespace skedump {
 namespace {

@@ -1,16 +1,14 @@
 // skndump [OPTION]... FILE: prints a labelled report of a skin file (.skn); the dump itself
 // is in skin_dump.cpp.
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string_view>
 
-#include "command_line.hpp"
-#include "common/report.hpp"
+#include "common/command_line.hpp"
 #include "run.hpp"
 
 namespace {
+
+constexpr common::Option kOptions[] = {{"--json", ""}};
 
 constexpr std::string_view kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
@@ -37,35 +35,13 @@ constexpr std::string_view kHelp =
     "\n"
     "Full description: the manual page (man skndump) and the README.\n";
 
-constexpr std::string_view kVersion = "skndump (assettools) " ASSETTOOLS_VERSION "\n";
-
-// Help and version texts are all a run prints: a write that fails must not pass for success.
-int printInformation(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-  std::fprintf(stderr, "***ERROR cannot write to standard output: %s\n", std::strerror(errno));
-  return 1;
+int runDump(const common::CommandLine& line) {
+  return skndump::run(line.operands[0],
+                      line.has("--json") ? skndump::Form::json : skndump::Form::text);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const skndump::CommandLine line = skndump::parseCommandLine(argc, argv);
-  switch (line.request) {
-    case skndump::Request::help:
-      return printInformation(kHelp);
-    case skndump::Request::version:
-      return printInformation(kVersion);
-    case skndump::Request::unknownOption:
-      common::printLine("***ERROR unknown option \"", line.unknownOption,
-                         "\": see skndump --help");
-      return 1;
-    case skndump::Request::run:
-      break;
-  }
-  if (line.operands.empty()) {
-    common::printText(kUsage);
-    return 0;
-  }
-  return skndump::run(line.operands[0], line.json ? skndump::Form::json : skndump::Form::text);
+  return common::handleCommandLine(argc, argv, {"skndump", kOptions, 1, kUsage, 0, kHelp}, runDump);
 }

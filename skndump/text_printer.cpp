@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "printer.hpp"
 #include "common/report.hpp"
+#include "printer.hpp"
 
 namespace skndump {
 namespace {

@@ -1,16 +1,14 @@
 // surfstamp [OPTION]... FILE ID: sets every collision material id of a static model file (.sm)
 // to ID, in place; the stamping itself is in stamp.cpp.
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <string_view>
 
-#include "command_line.hpp"
+#include "common/command_line.hpp"
 #include "run.hpp"
 
 namespace {
+
+constexpr common::Option kOptions[] = {{"--json", ""}, {"--dry-run", "-n"}};
 
 constexpr std::string_view kUsage =
     "***ERROR***  Please supply a file name and an integer:\n\t Useage:  surfstamp.exe "
@@ -43,35 +41,14 @@ constexpr std::string_view kHelp =
     "\n"
     "Full description: the manual page (man surfstamp) and the README.\n";
 
-constexpr std::string_view kVersion = "surfstamp (assettools) " ASSETTOOLS_VERSION "\n";
-
-// Help and version texts are all a run prints: a write that fails must not pass for success.
-int printInformation(std::string_view text) {
-  std::cout << text << std::flush;
-  if (std::cout) return 0;
-  std::fprintf(stderr, "***ERROR cannot write to standard output: %s\n", std::strerror(errno));
-  return 1;
+int runStamp(const common::CommandLine& line) {
+  return surfstamp::run(line.operands[0], line.operands[1],
+                        {line.has("--dry-run"), line.has("--json")});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const surfstamp::CommandLine line = surfstamp::parseCommandLine(argc, argv);
-  switch (line.request) {
-    case surfstamp::Request::help:
-      return printInformation(kHelp);
-    case surfstamp::Request::version:
-      return printInformation(kVersion);
-    case surfstamp::Request::unknownOption:
-      std::cout << "***ERROR unknown option \"" << line.unknownOption << "\": see surfstamp --help"
-                << std::endl;
-      return 1;
-    case surfstamp::Request::run:
-      break;
-  }
-  if (line.operands.size() < 2) {
-    std::cout << kUsage;
-    return 0;
-  }
-  return surfstamp::run(line.operands[0], line.operands[1], {line.dryRun, line.json});
+  return common::handleCommandLine(argc, argv, {"surfstamp", kOptions, 2, kUsage, 0, kHelp},
+                                   runStamp);
 }

@@ -1,17 +1,16 @@
 // tilecut [OPTION]... FILE COUNT: cuts a 24-bit TGA image into COUNT square tiles across; the
 // cutting itself is in cut.cpp.
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <string_view>
 
 #include "app_framework.hpp"
-#include "command_line.hpp"
+#include "common/command_line.hpp"
 #include "run.hpp"
 
 namespace {
+
+constexpr common::Option kOptions[] = {{"--json", ""}};
 
 constexpr std::string_view kUsage = "tilecut.exe FILENAME SegmentsHorizontal_X";
 
@@ -38,40 +37,17 @@ constexpr std::string_view kHelp =
     "\n"
     "Full description: the manual page (man tilecut) and the README.\n";
 
-constexpr std::string_view kVersion = "tilecut (assettools) " ASSETTOOLS_VERSION "\n";
-
-// Help and version texts are all a run prints: a write that fails must not pass for success.
-int printInformation(std::string_view text) {
-  std::cout << text << std::flush;
-  if (std::cout) return 0;
-  std::fprintf(stderr, "***ERROR cannot write to standard output: %s\n", std::strerror(errno));
-  return 1;
+int runCut(const common::CommandLine& line) {
+  return tilecut::run(line.operands[0], line.operands[1],
+                      line.has("--json") ? tilecut::Form::json : tilecut::Form::text);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!tilecut::startApplicationFramework(argc, argv)) {
-    std::cerr << "Fatal Error: MFC initialization failed" << std::endl;
+    std::fputs("Fatal Error: MFC initialization failed\n", stderr);
     return 1;
   }
-  const tilecut::CommandLine line = tilecut::parseCommandLine(argc, argv);
-  switch (line.request) {
-    case tilecut::Request::help:
-      return printInformation(kHelp);
-    case tilecut::Request::version:
-      return printInformation(kVersion);
-    case tilecut::Request::unknownOption:
-      std::cout << "***ERROR unknown option \"" << line.unknownOption << "\": see tilecut --help"
-                << std::endl;
-      return 1;
-    case tilecut::Request::run:
-      break;
-  }
-  if (line.operands.size() < 2) {
-    std::cout << kUsage;
-    return 1;
-  }
-  return tilecut::run(line.operands[0], line.operands[1],
-                      line.json ? tilecut::Form::json : tilecut::Form::text);
+  return common::handleCommandLine(argc, argv, {"tilecut", kOptions, 2, kUsage, 1, kHelp}, runCut);
 }
