@@ -8,11 +8,7 @@
 
 #include <array>
 #include <bitset>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -37,63 +33,6 @@ constexpr FieldName kControlWord{"control word", "runs"};
 constexpr FieldName kRepeatedSample{"repeated sample", "values"};
 constexpr FieldName kSample{"sample", "values"};
 
-// Where a read ran out of file: the offset of the end and the field being read.
-struct FileEndsEarly {
-  std::uint64_t endOffset;
-  FieldName field;
-  std::int64_t index;
-};
-
-// Reads little-endian fields front to back and knows the offset of each; a short read throws
-// FileEndsEarly naming the field.
-class FieldReader {
- public:
-  explicit FieldReader(std::istream& in) : in_(in) {}
-
-  std::uint64_t offset() const { return offset_; }
-  // Where the field just read lies.
-  Span last() const { return {fieldStart_, offset_ - fieldStart_}; }
-
-  // `index` places an element of an array of fields; -1 for a field of its own.
-  std::int32_t i32(FieldName field) { return static_cast<std::int32_t>(littleEndian<4>(field)); }
-  std::uint16_t u16(FieldName field, std::int64_t index = -1) {
-    return static_cast<std::uint16_t>(littleEndian<2>(field, index));
-  }
-  std::uint8_t u8(FieldName field) { return static_cast<std::uint8_t>(littleEndian<1>(field)); }
-  void bytes(char* out, std::size_t count, FieldName field, std::int64_t index = -1) {
-    fieldStart_ = offset_;
-    // Straight from the stream's buffer, without a stream sentry for every field.
-    const auto wanted = static_cast<std::streamsize>(count);
-    const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
-    offset_ += static_cast<std::uint64_t>(got);
-    if (got != wanted) throw FileEndsEarly{offset_, field, index};
-  }
-
-  // The bytes from the current offset to the end of the file, which no field accounts for:
-  // how many, and the first few.
-  void describeUnread(Ending& ending) {
-    std::array<char, kUnreadShown> start{};
-    const std::streamsize got = in_.rdbuf()->sgetn(start.data(), start.size());
-    ending.unreadStart.assign(start.data(), static_cast<std::size_t>(got));
-    const std::streamoff end = in_.rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
-    ending.unreadCount = end < 0 ? 0 : static_cast<std::uint64_t>(end) - offset_;
-  }
-
- private:
-  template <std::size_t Size>
-  std::uint32_t littleEndian(FieldName field, std::int64_t index = -1) {
-    std::array<unsigned char, Size> raw{};
-    bytes(reinterpret_cast<char*>(raw.data()), Size, field, index);
-    std::uint32_t value = 0;
-    for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
-    return value;
-  }
-
-  std::istream& in_;
-  std::uint64_t offset_ = 0;
-  std::uint64_t fieldStart_ = 0;
-};
-
 // The value of a sample word, decoded once per word and then remembered: a dump may print
 // millions of samples, and there are only 65536 words.
 float sampleValue(std::uint16_t word) {
@@ -106,14 +45,15 @@ float sampleValue(std::uint16_t word) {
   return values[word];
 }
 
-void walkSample(FieldReader& reader, Printer& printer, FieldName field, std::int64_t index) {
+void walkSample(common::FieldReader& reader, Printer& printer, FieldName field,
+                std::int64_t index) {
   const std::uint16_t word = reader.u16(field, index);
   printer.sample(reader.last(), word, sampleValue(word));
 }
 
 // Walks the runs of one component stream. The frame test comes only before a control word, so
 // a run is always read whole, even when it overshoots the frame count.
-void walkComponentStream(FieldReader& reader, Printer& printer, std::int32_t frameCount) {
+void walkComponentStream(common::FieldReader& reader, Printer& printer, std::int32_t frameCount) {
   // 64-bit, so that a frame count of INT32_MAX plus a last run of 127 cannot wrap.
   std::int64_t frame = 1;
   for (std::int64_t runIndex = 0; frame <= frameCount; ++runIndex) {
@@ -131,7 +71,7 @@ void walkComponentStream(FieldReader& reader, Printer& printer, std::int32_t fra
 }
 
 // Walks the bone names; false at a name length above the limit, which ends the walk.
-bool walkNames(FieldReader& reader, Printer& printer, std::uint16_t boneCount) {
+bool walkNames(common::FieldReader& reader, Printer& printer, std::uint16_t boneCount) {
   std::array<char, kMaxNameLength> name{};
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
     printer.beginName(bone, reader.offset());
@@ -145,7 +85,7 @@ bool walkNames(FieldReader& reader, Printer& printer, std::uint16_t boneCount) {
   return true;
 }
 
-void walkBones(FieldReader& reader, Printer& printer, std::uint16_t boneCount,
+void walkBones(common::FieldReader& reader, Printer& printer, std::uint16_t boneCount,
                std::int32_t frameCount) {
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
     printer.beginBone(bone, reader.offset());
@@ -162,7 +102,7 @@ void walkBones(FieldReader& reader, Printer& printer, std::uint16_t boneCount,
   }
 }
 
-Outcome walkAnimation(FieldReader& reader, Printer& printer) {
+Outcome walkAnimation(common::FieldReader& reader, Printer& printer) {
   printer.fileOpened();
   const std::int32_t header = reader.i32(kHeader);
   printer.header(reader.last(), header);
@@ -181,43 +121,13 @@ Outcome walkAnimation(FieldReader& reader, Printer& printer) {
   return Outcome::complete;
 }
 
-// Reads the file through `printer`; the exit code: 1 when the file ends early.
-int walkFile(std::istream& file, Printer& printer) {
-  FieldReader reader(file);
-  Ending ending;
-  try {
-    ending.outcome = walkAnimation(reader, printer);
-  } catch (const FileEndsEarly& early) {
-    ending.outcome = Outcome::fileEndsEarly;
-    ending.field = early.field;
-    ending.index = early.index;
-  }
-  ending.offset = reader.offset();
-  reader.describeUnread(ending);
-  printer.end(ending);
-  return ending.outcome == Outcome::fileEndsEarly ? 1 : 0;
-}
-
-int dump(const char* path, Printer& printer) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    printer.cannotOpen(std::strerror(EISDIR));
-    return 1;
-  }
-  std::ifstream file(path, std::ios::in | std::ios::binary);
-  if (!file) {
-    printer.cannotOpen(std::strerror(errno));
-    return 1;
-  }
-  return walkFile(file, printer);
-}
-
 }  // namespace
 
 int run(const char* path, Form form) {
   const std::unique_ptr<Printer> printer =
       form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  const int exitCode = dump(path, *printer);
+  const int exitCode = common::dumpFile<Outcome>(
+      path, *printer, [&](common::FieldReader& reader) { return walkAnimation(reader, *printer); });
   return printer->finish() ? exitCode : 1;
 }
 

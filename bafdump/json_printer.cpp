@@ -124,9 +124,9 @@ class JsonPrinter final : public Printer {
     json_.key("offset");
     json_.number(static_cast<std::int64_t>(ending.offset));
     json_.key("count");
-    json_.number(static_cast<std::int64_t>(ending.unreadCount));
+    json_.number(static_cast<std::int64_t>(ending.unread.count));
     json_.key("firstBytes");
-    json_.hex(ending.unreadStart);
+    json_.hex(ending.unread.firstBytes);
     json_.endObject();
     json_.endObject();
   }
@@ -235,7 +235,7 @@ class JsonPrinter final : public Printer {
         return "the name length " + std::to_string(nameLength_) + " is above " +
                std::to_string(kMaxNameLength);
       case Outcome::fileEndsEarly:
-        return "the file ends at byte " + std::to_string(ending.offset) + ", inside this field";
+        return common::fileEndsEarlyReason(ending.offset);
       case Outcome::complete:
         break;
     }

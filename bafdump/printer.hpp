@@ -9,40 +9,21 @@
 #include <string>
 #include <string_view>
 
+#include "common/field_reader.hpp"
 #include "sample_decoding.hpp"
 
 namespace bafdump {
+
+using common::FieldName;
+using common::Span;
 
 // The checks of the format: the header value an animation must have, and the longest name.
 constexpr std::int32_t kExpectedHeader = 3;
 constexpr std::uint16_t kMaxNameLength = 31;
 
-// Where a field lies in the file.
-struct Span {
-  std::uint64_t offset;
-  std::uint64_t size;
-};
-
-// A field as each form names it: the text report's error lines, and the document's key within
-// the record being read.
-struct FieldName {
-  const char* label;
-  const char* key;
-};
-
 enum class Outcome { complete, fileEndsEarly, headerRefused, nameLengthRefused };
 
-// How a walk ended, and the bytes of the file that no field read accounts for.
-struct Ending {
-  Outcome outcome = Outcome::complete;
-  std::uint64_t offset = 0;  // where reading stopped
-  FieldName field{};         // with fileEndsEarly: the field the file ends in,
-  std::int64_t index = -1;   // and its place in its array, when it is an element of one
-  std::uint64_t unreadCount = 0;
-  std::string unreadStart;  // the first of the unread bytes, at most kUnreadShown
-};
-
-constexpr std::size_t kUnreadShown = 16;
+using Ending = common::Ending<Outcome>;
 
 class Printer {
  public:

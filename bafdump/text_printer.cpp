@@ -81,7 +81,7 @@ class TextPrinter final : public Printer {
     std::string where = ending.field.label;
     if (component_ > 0) where += " of component " + std::to_string(component_);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
-    printLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ", where);
+    common::printFileEndsEarly(path_, ending.offset, where);
   }
 
   const char* path_;

@@ -80,7 +80,7 @@ class TextPrinter final : public Printer {
   void fileEndsEarly(const Ending& ending) {
     std::string where = ending.field.label;
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
-    printLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ", where);
+    common::printFileEndsEarly(path_, ending.offset, where);
   }
 
   const char* path_;

@@ -9,7 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/field_reader.hpp"
+
 namespace skndump {
+
+using common::FieldName;
+using common::Span;
 
 // The checks of the format: the header value a skin must have, and the two weights a vertex
 // may have; the half weight announces an extension block.
@@ -17,32 +22,9 @@ constexpr std::int32_t kExpectedHeader = 1;
 constexpr float kFullWeight = 1.0f;
 constexpr float kHalfWeight = 0.5f;
 
-// Where a field lies in the file.
-struct Span {
-  std::uint64_t offset;
-  std::uint64_t size;
-};
-
-// A field as each form names it: the text report's error lines, and the document's key within
-// its record ("position/x": member x of member position).
-struct FieldName {
-  const char* label;
-  const char* key;
-};
-
 enum class Outcome { complete, fileEndsEarly, headerRefused, weightRefused };
 
-// How a walk ended, and the bytes of the file that no field read accounts for.
-struct Ending {
-  Outcome outcome = Outcome::complete;
-  std::uint64_t offset = 0;  // where reading stopped
-  FieldName field{};         // with fileEndsEarly: the field the file ends in,
-  std::int64_t index = -1;   // and its place in its array, when it is an element of one
-  std::uint64_t unreadCount = 0;
-  std::string unreadStart;  // the first of the unread bytes, at most kUnreadShown
-};
-
-constexpr std::size_t kUnreadShown = 16;
+using Ending = common::Ending<Outcome>;
 
 // The three floats of a position or an envelope, stored in the order X, Z, Y.
 enum class Axis { x, z, y };

@@ -119,7 +119,7 @@ class TextPrinter final : public Printer {
     if (recordKind_ != nullptr) {
       where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
     }
-    printLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ", where);
+    common::printFileEndsEarly(path_, ending.offset, where);
   }
 
   const char* path_;
