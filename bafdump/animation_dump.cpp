@@ -9,6 +9,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -70,19 +71,23 @@ void walkComponentStream(common::FieldReader& reader, Printer& printer, std::int
   }
 }
 
-// Walks the bone names; false at a name length above the limit, which ends the walk.
-bool walkNames(common::FieldReader& reader, Printer& printer, std::uint16_t boneCount) {
+// Walks the bone names; the stop at a name length above the limit, which ends the walk.
+std::optional<Ending> walkNames(common::FieldReader& reader, Printer& printer,
+                                std::uint16_t boneCount) {
   std::array<char, kMaxNameLength> name{};
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
     printer.beginName(bone, reader.offset());
     const std::uint16_t length = reader.u16(kNameLength);
     printer.nameLength(reader.last(), length);
-    if (length > kMaxNameLength) return false;
+    if (length > kMaxNameLength) {
+      return Ending{Outcome::nameLengthRefused, kNameLength,
+                    common::isAbove("name length", length, kMaxNameLength)};
+    }
     reader.bytes(name.data(), length, kName);
     printer.name(reader.last(), std::string_view(name.data(), length));
     printer.endName(reader.offset());
   }
-  return true;
+  return std::nullopt;
 }
 
 void walkBones(common::FieldReader& reader, Printer& printer, std::uint16_t boneCount,
@@ -102,17 +107,19 @@ void walkBones(common::FieldReader& reader, Printer& printer, std::uint16_t bone
   }
 }
 
-Outcome walkAnimation(common::FieldReader& reader, Printer& printer) {
+Ending walkAnimation(common::FieldReader& reader, Printer& printer) {
   printer.fileOpened();
   const std::int32_t header = reader.i32(kHeader);
   printer.header(reader.last(), header);
   const std::uint16_t boneCount = reader.u16(kBoneCount);
   printer.boneCount(reader.last(), boneCount);
-  if (header != kExpectedHeader) return Outcome::headerRefused;
+  if (header != kExpectedHeader) {
+    return {Outcome::headerRefused, kHeader, common::isNot("header", header, kExpectedHeader)};
+  }
   printer.beginNames();
   // After an over-long name the rest of the file cannot be placed: stop rather than read the
   // name's bytes as frame count and samples.
-  if (!walkNames(reader, printer, boneCount)) return Outcome::nameLengthRefused;
+  if (std::optional<Ending> stop = walkNames(reader, printer, boneCount)) return *stop;
   const std::int32_t frameCount = reader.i32(kFrameCount);
   printer.frameCount(reader.last(), frameCount);
   const std::uint8_t precision = reader.u8(kPrecision);
@@ -126,9 +133,7 @@ Outcome walkAnimation(common::FieldReader& reader, Printer& printer) {
 int run(const char* path, Form form) {
   const std::unique_ptr<Printer> printer =
       form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  const int exitCode = common::dumpFile<Outcome>(
-      path, *printer, [&](common::FieldReader& reader) { return walkAnimation(reader, *printer); });
-  return printer->finish() ? exitCode : 1;
+  return common::dumpFile<Outcome>(path, *printer, walkAnimation);
 }
 
 }  // namespace bafdump

@@ -4,249 +4,94 @@
 // however the run ends: records left open by a stop are closed and marked incomplete, and the
 // "end" member says what stopped the run, where, and which bytes no field accounts for.
 
-#include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <vector>
 
-#include "common/json_writer.hpp"
+#include "common/json_report.hpp"
 #include "printer.hpp"
 
 namespace bafdump {
 namespace {
 
+// The outcomes by name, in the order of Outcome.
+constexpr const char* kOutcomeNames[] = {"complete", "fileEndsEarly", "headerRefused",
+                                         "nameLengthRefused"};
+
 class JsonPrinter final : public Printer {
  public:
-  explicit JsonPrinter(const char* path) : json_(stdout) {
-    json_.beginObject();
-    json_.key("format");
-    json_.string("baf");
-    json_.key("file");
-    json_.string(path);
-  }
+  explicit JsonPrinter(const char* path) : report_(stdout, "baf", path) {}
 
   void fileOpened() override {}
   void header(Span span, std::int32_t value) override {
-    header_ = value;
-    integerField("header", span, value);
+    report_.integerField("header", span, value);
   }
   void boneCount(Span span, std::uint16_t value) override {
-    integerField("boneCount", span, value);
+    report_.integerField("boneCount", span, value);
   }
-  void beginNames() override { openArray("names"); }
+  void beginNames() override { report_.beginArray("names"); }
   void beginName(std::int64_t bone, std::uint64_t offset) override {
-    openRecord("/names/" + std::to_string(bone - 1), offset);
-    json_.key("bone");
-    json_.number(bone);
+    beginNumberedRecord("bone", bone, offset);
   }
   void nameLength(Span span, std::uint16_t length) override {
-    nameLength_ = length;
-    integerField("length", span, length);
+    report_.integerField("length", span, length);
   }
-  void name(Span span, std::string_view bytes) override {
-    json_.key("name");
-    json_.beginObject();
-    spanMembers(span);
-    json_.key("text");
-    json_.string(bytes.substr(0, bytes.find('\0')));
-    json_.key("hex");
-    json_.hex(bytes);
-    json_.endObject();
-  }
-  void endName(std::uint64_t end) override { closeTop(end, true); }
+  void name(Span span, std::string_view bytes) override { report_.nameField("name", span, bytes); }
+  void endName(std::uint64_t end) override { report_.endRecord(end); }
   void frameCount(Span span, std::int32_t value) override {
-    closeTop(0, true);  // the names
-    integerField("frameCount", span, value);
+    report_.endArray();  // the names
+    report_.integerField("frameCount", span, value);
   }
   void precision(Span span, std::uint8_t value) override {
-    integerField("precision", span, value);
-    openArray("bones");
+    report_.integerField("precision", span, value);
+    report_.beginArray("bones");
   }
   void beginBone(std::int64_t bone, std::uint64_t offset) override {
-    openRecord("/bones/" + std::to_string(bone - 1), offset);
-    json_.key("bone");
-    json_.number(bone);
+    beginNumberedRecord("bone", bone, offset);
   }
   void bonePrefix(Span span, std::uint16_t word) override {
-    integerField("prefix", span, word);
-    openArray("components");
+    report_.integerField("prefix", span, word);
+    report_.beginArray("components");
   }
   void beginComponent(int component, std::uint64_t offset) override {
-    openRecord(recordPath() + "/components/" + std::to_string(component - 1), offset);
-    json_.key("component");
-    json_.number(std::int64_t{component});
-    runCount_ = 0;
+    beginNumberedRecord("component", component, offset);
   }
   void componentPrefix(Span span, std::uint16_t word) override {
-    integerField("prefix", span, word);
-    openArray("runs");
+    report_.integerField("prefix", span, word);
+    report_.beginArray("runs");
   }
   void beginRun(Span control, std::uint16_t word, ControlWord run) override {
-    openRecord(recordPath() + "/runs/" + std::to_string(runCount_++), control.offset);
-    integerField("control", control, word);
-    json_.key("repeat");
-    json_.boolean(run.repeat);
-    json_.key("length");
-    json_.number(std::int64_t{run.length});
-    openArray("values");
+    report_.beginRecord(nullptr, control.offset);
+    report_.integerMember("offset", static_cast<std::int64_t>(control.offset));
+    report_.integerField("control", control, word);
+    report_.booleanMember("repeat", run.repeat);
+    report_.integerMember("length", run.length);
+    report_.beginArray("values");
   }
-  void sample(Span, std::uint16_t, float value) override { json_.number(value); }
-  void endRun(std::uint64_t end) override {
-    closeTop(end, true);  // the values
-    closeTop(end, true);
-  }
-  void endComponent(std::uint64_t end) override {
-    closeTop(end, true);  // the runs
-    closeTop(end, true);
-  }
-  void endBone(std::uint64_t end) override {
-    closeTop(end, true);  // the components
-    closeTop(end, true);
-  }
+  void sample(Span, std::uint16_t, float value) override { report_.floatElement(value); }
+  void endRun(std::uint64_t end) override { endRecordAndItsArray(end); }        // the values
+  void endComponent(std::uint64_t end) override { endRecordAndItsArray(end); }  // the runs
+  void endBone(std::uint64_t end) override { endRecordAndItsArray(end); }       // the components
 
   void end(const Ending& ending) override {
-    const std::string stoppedAt = ending.outcome == Outcome::complete ? "" : fieldPath(ending);
-    while (!open_.empty()) closeTop(ending.offset, false);
-    json_.key("end");
-    json_.beginObject();
-    json_.key("outcome");
-    json_.string(outcomeName(ending.outcome));
-    json_.key("offset");
-    json_.number(static_cast<std::int64_t>(ending.offset));
-    if (ending.outcome != Outcome::complete) {
-      json_.key("field");
-      json_.string(stoppedAt);
-      json_.key("reason");
-      json_.string(reason(ending));
-    }
-    json_.key("unread");
-    json_.beginObject();
-    json_.key("offset");
-    json_.number(static_cast<std::int64_t>(ending.offset));
-    json_.key("count");
-    json_.number(static_cast<std::int64_t>(ending.unread.count));
-    json_.key("firstBytes");
-    json_.hex(ending.unread.firstBytes);
-    json_.endObject();
-    json_.endObject();
+    report_.endDump(ending, kOutcomeNames[static_cast<int>(ending.outcome)]);
   }
+  void cannotOpen(const std::string& reason) override { report_.cannotOpen(reason); }
 
-  void cannotOpen(const std::string& reason) override {
-    json_.key("end");
-    json_.beginObject();
-    json_.key("outcome");
-    json_.string("cannotOpen");
-    json_.key("reason");
-    json_.string(reason);
-    json_.endObject();
-  }
-
-  bool finish() override {
-    json_.closeAll();
-    return json_.finish();
-  }
+  bool finish() override { return report_.finish(); }
 
  private:
-  // An object or array opened below the document: a record gets its size and whether it is
-  // complete when it closes, and is where the fields being read belong.
-  struct Open {
-    bool record;
-    std::uint64_t offset;
-    std::string path;  // a record's JSON Pointer
-  };
-
-  void openRecord(std::string path, std::uint64_t offset) {
-    json_.beginObject();
-    json_.key("offset");
-    json_.number(static_cast<std::int64_t>(offset));
-    open_.push_back({true, offset, std::move(path)});
+  // A record numbered from 1: a name or a bone by its bone, a component by its own number.
+  void beginNumberedRecord(const char* numberKey, std::int64_t number, std::uint64_t offset) {
+    report_.beginRecord(nullptr, offset);
+    report_.integerMember("offset", static_cast<std::int64_t>(offset));
+    report_.integerMember(numberKey, number);
   }
-  void openArray(const char* key) {
-    json_.key(key);
-    json_.beginArray();
-    open_.push_back({false, 0, {}});
-  }
-  void closeTop(std::uint64_t end, bool complete) {
-    const Open top = open_.back();
-    open_.pop_back();
-    if (!top.record) {
-      json_.endArray();
-      return;
-    }
-    json_.key("size");
-    json_.number(static_cast<std::int64_t>(end - top.offset));
-    json_.key("complete");
-    json_.boolean(complete);
-    json_.endObject();
-  }
-  // The JSON Pointer of the innermost open record; empty at the top of the document.
-  std::string recordPath() const {
-    for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
-      if (it->record) return it->path;
-    }
-    return {};
+  // A bone, a component and a run each end with the array of what they hold.
+  void endRecordAndItsArray(std::uint64_t end) {
+    report_.endArray();
+    report_.endRecord(end);
   }
 
-  void spanMembers(Span span) {
-    json_.key("offset");
-    json_.number(static_cast<std::int64_t>(span.offset));
-    json_.key("size");
-    json_.number(static_cast<std::int64_t>(span.size));
-  }
-  void integerField(const char* key, Span span, std::int64_t value) {
-    json_.key(key);
-    json_.beginObject();
-    spanMembers(span);
-    json_.key("value");
-    json_.number(value);
-    json_.endObject();
-  }
-
-  static const char* outcomeName(Outcome outcome) {
-    switch (outcome) {
-      case Outcome::complete:
-        return "complete";
-      case Outcome::fileEndsEarly:
-        return "fileEndsEarly";
-      case Outcome::headerRefused:
-        return "headerRefused";
-      case Outcome::nameLengthRefused:
-        return "nameLengthRefused";
-    }
-    return "";
-  }
-
-  // A JSON Pointer to the member the run stopped at.
-  std::string fieldPath(const Ending& ending) const {
-    if (ending.outcome == Outcome::headerRefused) return "/header";
-    if (ending.outcome == Outcome::nameLengthRefused) return recordPath() + "/length";
-    std::string path = recordPath() + "/" + ending.field.key;
-    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict, bug 105329) on "/" + text.
-    if (ending.index >= 0) path.append("/").append(std::to_string(ending.index));
-    return path;
-  }
-
-  std::string reason(const Ending& ending) const {
-    switch (ending.outcome) {
-      case Outcome::headerRefused:
-        return "the header is " + std::to_string(header_) + ", not " +
-               std::to_string(kExpectedHeader);
-      case Outcome::nameLengthRefused:
-        return "the name length " + std::to_string(nameLength_) + " is above " +
-               std::to_string(kMaxNameLength);
-      case Outcome::fileEndsEarly:
-        return common::fileEndsEarlyReason(ending.offset);
-      case Outcome::complete:
-        break;
-    }
-    return "";
-  }
-
-  common::JsonWriter json_;
-  std::vector<Open> open_;
-  std::int32_t header_ = 0;
-  std::uint16_t nameLength_ = 0;
-  std::int64_t runCount_ = 0;  // runs begun in the component being read
+  common::JsonReport report_;
 };
 
 }  // namespace

@@ -8,32 +8,30 @@
 
 namespace {
 
-constexpr common::Option kOptions[] = {{"--json", ""}};
+constexpr common::Option kOptions[] = {
+    {"--json", "",
+     "print the report as one JSON document, with the offset and size of every field (see the "
+     "README for its shape)"},
+};
 
 constexpr std::string_view kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.baf\n\n";
 
-constexpr std::string_view kHelp =
-    "Usage: bafdump [OPTION]... FILE.baf\n"
-    "\n"
-    "Prints a report of a bone-animation file (.baf) on standard output: the\n"
-    "header, the bone names, the frame count and precision, then every sample\n"
-    "of the seven run-length coded components of every bone, decoded.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     print this help and exit (/? too, on Windows)\n"
-    "  -V, --version  print the version and exit\n"
-    "      --json     print the report as one JSON document, with the offset and\n"
-    "                 size of every field (see the README for its shape)\n"
-    "  --             end the options: the next argument is the file, even if it\n"
-    "                 begins with '-'\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the report is complete, or a check stopped it (a header other than 3,\n"
-    "     a name longer than 31 bytes); also the usage text, with no file\n"
-    "  1  the file cannot be opened or ends early, or an option is unknown\n"
-    "\n"
-    "Full description: the manual page (man bafdump) and the README.\n";
+constexpr common::Tool kTool{
+    .name = "bafdump",
+    .synopsis = "FILE.baf",
+    .description =
+        "Prints a report of a bone-animation file (.baf) on standard output: the\n"
+        "header, the bone names, the frame count and precision, then every sample\n"
+        "of the seven run-length coded components of every bone, decoded.\n",
+    .options = kOptions,
+    .firstOperand = "file",
+    .exitStatus =
+        "  0  the report is complete, or a check stopped it (a header other than 3,\n"
+        "     a name longer than 31 bytes); also the usage text, with no file\n"
+        "  1  the file cannot be opened or ends early, or an option is unknown\n",
+    .usage = kUsage,
+};
 
 int runDump(const common::CommandLine& line) {
   return bafdump::run(line.operands[0],
@@ -43,5 +41,5 @@ int runDump(const common::CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return common::handleCommandLine(argc, argv, {"bafdump", kOptions, 1, kUsage, 0, kHelp}, runDump);
+  return common::handleCommandLine(argc, argv, kTool, runDump);
 }

@@ -25,9 +25,8 @@ enum class Outcome { complete, fileEndsEarly, headerRefused, nameLengthRefused }
 
 using Ending = common::Ending<Outcome>;
 
-class Printer {
+class Printer : public common::DumpPrinter<Ending> {
  public:
-  virtual ~Printer() = default;
   virtual void fileOpened() = 0;
   virtual void header(Span span, std::int32_t value) = 0;
   virtual void boneCount(Span span, std::uint16_t value) = 0;
@@ -48,12 +47,6 @@ class Printer {
   virtual void endRun(std::uint64_t end) = 0;
   virtual void endComponent(std::uint64_t end) = 0;
   virtual void endBone(std::uint64_t end) = 0;
-  // The last call of a run whose file opened.
-  virtual void end(const Ending& ending) = 0;
-  // The only call of a run whose file did not open.
-  virtual void cannotOpen(const std::string& reason) = 0;
-  // Hands everything to standard output; false when that failed.
-  virtual bool finish() = 0;
 };
 
 std::unique_ptr<Printer> makeTextPrinter(const char* path);

@@ -66,9 +66,7 @@ class TextPrinter final : public Printer {
     }
   }
 
-  void cannotOpen(const std::string& reason) override {
-    printLine("***ERROR cannot open ", path_, ": ", reason);
-  }
+  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
 
   bool finish() override { return true; }  // every line was flushed as it was printed
 

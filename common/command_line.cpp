@@ -39,6 +39,32 @@ const Option* findOption(std::span<const Option> options, std::string_view argum
   return found == options.end() ? nullptr : &*found;
 }
 
+// The help gives each option in a column of this width, then what it does.
+constexpr std::size_t kOptionColumn = 17;
+constexpr std::size_t kHelpColumns = 79;
+
+// One option of the help: its spellings, then `what` wrapped to the help's columns, each line
+// after the first indented to the column.
+void appendOptionHelp(std::string& help, std::string_view spellings, std::string_view what) {
+  std::string line = "  " + std::string(spellings);
+  line.resize(kOptionColumn, ' ');
+  bool lineHasWords = false;
+  while (!what.empty()) {
+    const std::size_t wordEnd = std::min(what.find(' '), what.size());
+    const std::string_view word = what.substr(0, wordEnd);
+    if (lineHasWords && line.size() + 1 + word.size() > kHelpColumns) {
+      help += line + '\n';
+      line.assign(kOptionColumn, ' ');
+      lineHasWords = false;
+    }
+    if (lineHasWords) line += ' ';
+    line += word;
+    lineHasWords = true;
+    what.remove_prefix(std::min(wordEnd + 1, what.size()));
+  }
+  help += line + '\n';
+}
+
 // Help and version texts are all a run prints: a write that fails must not pass for success,
 // and since standard output is what failed, standard error says so.
 int printInformation(std::string_view text) {
@@ -75,11 +101,31 @@ CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option
   return line;
 }
 
+std::string helpText(const Tool& tool) {
+  std::string help = "Usage: " + std::string(tool.name) + " [OPTION]... " +
+                     std::string(tool.synopsis) + "\n\n" + std::string(tool.description) +
+                     "\nOptions:\n";
+  appendOptionHelp(help, "-h, --help", "print this help and exit (/? too, on Windows)");
+  appendOptionHelp(help, "-V, --version", "print the version and exit");
+  for (const Option& option : tool.options) {
+    const std::string shortForm =
+        option.shortForm.empty() ? "    " : std::string(option.shortForm) + ", ";
+    appendOptionHelp(help, shortForm + std::string(option.longForm), option.help);
+  }
+  appendOptionHelp(help, "--",
+                   "end the options: the next argument is the " + std::string(tool.firstOperand) +
+                       ", even if it begins with '-'");
+  help += "\nExit status:\n" + std::string(tool.exitStatus) +
+          "\nFull description: the manual page (man " + std::string(tool.name) +
+          ") and the README.\n";
+  return help;
+}
+
 int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const CommandLine&)) {
   const CommandLine line = parseCommandLine(argc, argv, tool.options);
   switch (line.request) {
     case Request::help:
-      return printInformation(tool.help);
+      return printInformation(helpText(tool));
     case Request::version:
       return printInformation(std::string(tool.name) + " (assettools) " ASSETTOOLS_VERSION "\n");
     case Request::unknownOption:

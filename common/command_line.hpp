@@ -6,15 +6,17 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace common {
 
-// An option of a tool's own, by its spellings.
+// An option of a tool's own: its spellings, and what the help says of it.
 struct Option {
   std::string_view longForm;   // "--dry-run"
   std::string_view shortForm;  // "-n", or empty when there is none
+  std::string_view help;       // one sentence, which the help wraps to its columns
 };
 
 enum class Request { run, help, version, unknownOption };
@@ -33,15 +35,23 @@ struct CommandLine {
 // decides the request.
 CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options);
 
-// What a tool tells the command line about itself.
+// What a tool tells the command line about itself: its options, its operands, and the texts
+// its help is made of.
 struct Tool {
   std::string_view name;
+  std::string_view synopsis;     // the operands as the help's first line names them
+  std::string_view description;  // what the tool does, in lines of their own
   std::span<const Option> options;
-  std::size_t operands;    // how many a run needs
-  std::string_view usage;  // printed as it is when there are fewer
-  int usageExitCode;       // and the exit code then
-  std::string_view help;
+  std::string_view firstOperand;  // what "--" makes of the argument after it: "file"
+  std::string_view exitStatus;    // the lines under "Exit status:"
+  std::string_view usage;         // printed as it is when there are fewer operands than
+  std::size_t operands = 1;       // a run needs,
+  int usageExitCode = 0;          // with this exit code
 };
+
+// The text of --help: synopsis, description, every option, the exit codes, and where the full
+// description lives; ASCII, in lines under 80 columns.
+std::string helpText(const Tool& tool);
 
 // Handles the command line as every tool does: the help and version texts, an unknown option,
 // the usage text for too few operands; otherwise `run` does the tool's work. Returns the exit

@@ -60,12 +60,22 @@ std::optional<std::string> openForReading(const char* path, std::ifstream& file)
   return std::nullopt;
 }
 
+void printCannotOpen(std::string_view path, std::string_view reason) {
+  printLine("***ERROR cannot open ", path, ": ", reason);
+}
+
 void printFileEndsEarly(std::string_view path, std::uint64_t offset, std::string_view where) {
   printLine("***ERROR ", path, " ends at byte ", offset, " while reading ", where);
 }
 
-std::string fileEndsEarlyReason(std::uint64_t offset) {
-  return "the file ends at byte " + std::to_string(offset) + ", inside this field";
+std::string isNot(std::string_view what, std::int64_t value, std::int64_t expected) {
+  return "the " + std::string(what) + " is " + std::to_string(value) + ", not " +
+         std::to_string(expected);
+}
+
+std::string isAbove(std::string_view what, std::int64_t value, std::int64_t limit) {
+  return "the " + std::string(what) + " " + std::to_string(value) + " is above " +
+         std::to_string(limit);
 }
 
 }  // namespace common

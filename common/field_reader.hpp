@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace common {
 
@@ -41,15 +42,27 @@ struct Unread {
   std::string firstBytes;  // at most kUnreadShown
 };
 
-// How a walk of a file ended: the tool's own outcome, where reading stopped and what is left.
+// How a walk of a file ended. A walk returns the outcome and, when a check of the format stopped
+// it, the field checked and why; a file that ends early stops it at the field it ends in. Where
+// reading stopped and what it left unread complete the ending.
 template <typename Outcome>
 struct Ending {
+  Ending() = default;
+  // A walk that completes returns its outcome alone.
+  Ending(Outcome how, FieldName at = {}, std::string why = {}, std::int64_t element = -1)
+      : outcome(how), field(at), index(element), reason(std::move(why)) {}
+
   Outcome outcome{};
-  std::uint64_t offset = 0;  // where reading stopped
-  FieldName field{};         // with a file that ends early: the field it ends in,
-  std::int64_t index = -1;   // and its place in its array, when it is an element of one
+  FieldName field{};        // the field the walk stopped at,
+  std::int64_t index = -1;  // and its place in its array, when it is an element of one
+  std::string reason;       // why, in words, for the documents
+  std::uint64_t offset = 0;
   Unread unread;
 };
+
+// The reasons of the checks: "the header is 2, not 1", "the name length 129 is above 128".
+std::string isNot(std::string_view what, std::int64_t value, std::int64_t expected);
+std::string isAbove(std::string_view what, std::int64_t value, std::int64_t limit);
 
 class FieldReader {
  public:
@@ -83,34 +96,50 @@ class FieldReader {
 // reason in the C library's words (a directory is refused as one).
 std::optional<std::string> openForReading(const char* path, std::ifstream& file);
 
-// The text reports' line for a file that ends inside a field, `where` naming the field and its
-// record; and the documents' reason for the same stop.
+// The text reports' lines for a file that cannot be opened, and for one that ends inside a field,
+// `where` naming the field and its record.
+void printCannotOpen(std::string_view path, std::string_view reason);
 void printFileEndsEarly(std::string_view path, std::uint64_t offset, std::string_view where);
-std::string fileEndsEarlyReason(std::uint64_t offset);
 
-// Dumps the file at `path`: `walk(reader)` reads it field by field through the printer and says
-// how it ended, unless the file ends early. The printer gets `cannotOpen(reason)` or
-// `end(ending)`. Returns the exit code: 1 when the file cannot be opened or ends early.
+// What every dump's printer is told: how the run ended, and when to hand the report on.
+template <typename Ending>
+class DumpPrinter {
+ public:
+  virtual ~DumpPrinter() = default;
+  // The last call of a run whose file opened.
+  virtual void end(const Ending& ending) = 0;
+  // The only call of a run whose file did not open.
+  virtual void cannotOpen(const std::string& reason) = 0;
+  // Hands everything to standard output; false when that failed.
+  virtual bool finish() = 0;
+};
+
+// Dumps the file at `path`: `walk(reader, printer)` reads it field by field, handing each to the
+// printer, and returns how it ended, unless the file ends early. The printer gets
+// `cannotOpen(reason)` or `end(ending)`, then `finish()` hands what it printed on. Returns the
+// exit code: 1 when the file cannot be opened or ends early, or the report cannot be written.
 template <typename Outcome, typename Printer, typename Walk>
 int dumpFile(const char* path, Printer& printer, Walk walk) {
   std::ifstream file;
   if (const std::optional<std::string> failure = openForReading(path, file)) {
     printer.cannotOpen(*failure);
+    printer.finish();
     return 1;
   }
   FieldReader reader(file);
   Ending<Outcome> ending;
   try {
-    ending.outcome = walk(reader);
+    ending = walk(reader, printer);
   } catch (const FileEndsEarly& early) {
-    ending.outcome = Outcome::fileEndsEarly;
-    ending.field = early.field;
-    ending.index = early.index;
+    ending = {Outcome::fileEndsEarly, early.field,
+              "the file ends at byte " + std::to_string(reader.offset()) + ", inside this field",
+              early.index};
   }
   ending.offset = reader.offset();
   ending.unread = reader.describeUnread();
   printer.end(ending);
-  return ending.outcome == Outcome::fileEndsEarly ? 1 : 0;
+  const bool written = printer.finish();
+  return ending.outcome == Outcome::fileEndsEarly || !written ? 1 : 0;
 }
 
 }  // namespace common

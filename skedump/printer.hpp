@@ -24,9 +24,8 @@ enum class Outcome { complete, fileEndsEarly, headerRefused, nameLengthRefused }
 
 using Ending = common::Ending<Outcome>;
 
-class Printer {
+class Printer : public common::DumpPrinter<Ending> {
  public:
-  virtual ~Printer() = default;
   virtual void header(Span span, std::int32_t value) = 0;
   virtual void boneCount(Span span, std::int32_t value) = 0;
   virtual void beginBones() = 0;  // the header passed its check
@@ -34,14 +33,8 @@ class Printer {
   virtual void nameLength(Span span, std::uint16_t length) = 0;
   virtual void name(Span span, std::string_view bytes) = 0;
   virtual void shortValue(Span span, std::uint16_t value) = 0;
-  virtual void boneFloat(Span span, float value) = 0;
+  virtual void boneFloat(int index, Span span, float value) = 0;  // index 0 to 11
   virtual void endBone(std::uint64_t end) = 0;
-  // The last call of a run whose file opened.
-  virtual void end(const Ending& ending) = 0;
-  // The only call of a run whose file did not open.
-  virtual void cannotOpen(const std::string& reason) = 0;
-  // Hands everything to standard output; false when that failed.
-  virtual bool finish() = 0;
 };
 
 std::unique_ptr<Printer> makeTextPrinter(const char* path);

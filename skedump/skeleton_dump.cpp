@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,7 @@
 namespace skedump {
 namespace {
 
-constexpr std::size_t kFloatsPerBone = 12;
+constexpr int kFloatsPerBone = 12;
 
 constexpr FieldName kHeader{"header1", "header"};
 constexpr FieldName kBoneCount{"NumberOfBones", "boneCount"};
@@ -25,35 +26,40 @@ constexpr FieldName kName{"BoneName", "name"};
 constexpr FieldName kShort{"Short", "short"};
 constexpr FieldName kFloats{"Floats", "floats"};
 
-// Walks one bone entry; false when its name length is refused and the walk must stop.
-bool walkBone(common::FieldReader& reader, Printer& printer, std::int64_t bone) {
+// Walks one bone entry; the stop when its name length is refused.
+std::optional<Ending> walkBone(common::FieldReader& reader, Printer& printer, std::int64_t bone) {
   printer.beginBone(bone, reader.offset());
   const std::uint16_t nameLength = reader.u16(kNameLength);
   printer.nameLength(reader.last(), nameLength);
-  if (nameLength > kMaxNameLength) return false;
+  if (nameLength > kMaxNameLength) {
+    return Ending{Outcome::nameLengthRefused, kNameLength,
+                  common::isAbove("name length", nameLength, kMaxNameLength)};
+  }
   std::array<char, kMaxNameLength> name{};
   reader.bytes(name.data(), nameLength, kName);
   printer.name(reader.last(), std::string_view(name.data(), nameLength));
   const std::uint16_t shortValue = reader.u16(kShort);
   printer.shortValue(reader.last(), shortValue);
-  for (std::size_t i = 0; i < kFloatsPerBone; ++i) {
-    const float value = reader.f32(kFloats, static_cast<std::int64_t>(i));
-    printer.boneFloat(reader.last(), value);
+  for (int i = 0; i < kFloatsPerBone; ++i) {
+    const float value = reader.f32(kFloats, i);
+    printer.boneFloat(i, reader.last(), value);
   }
   printer.endBone(reader.offset());
-  return true;
+  return std::nullopt;
 }
 
-Outcome walkSkeleton(common::FieldReader& reader, Printer& printer) {
+Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
   const std::int32_t header = reader.i32(kHeader);
   printer.header(reader.last(), header);
   const std::int32_t boneCount = reader.i32(kBoneCount);
   printer.boneCount(reader.last(), boneCount);
-  if (header != kExpectedHeader) return Outcome::headerRefused;
+  if (header != kExpectedHeader) {
+    return {Outcome::headerRefused, kHeader, common::isNot("header", header, kExpectedHeader)};
+  }
   printer.beginBones();
   // Each bone is printed as it is read and then forgotten, so any count is dumped whole.
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
-    if (!walkBone(reader, printer, bone)) return Outcome::nameLengthRefused;
+    if (std::optional<Ending> stop = walkBone(reader, printer, bone)) return *stop;
   }
   return Outcome::complete;
 }
@@ -63,9 +69,7 @@ Outcome walkSkeleton(common::FieldReader& reader, Printer& printer) {
 int run(const char* path, Form form) {
   const std::unique_ptr<Printer> printer =
       form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  const int exitCode = common::dumpFile<Outcome>(
-      path, *printer, [&](common::FieldReader& reader) { return walkSkeleton(reader, *printer); });
-  return printer->finish() ? exitCode : 1;
+  return common::dumpFile<Outcome>(path, *printer, walkSkeleton);
 }
 
 }  // namespace skedump

@@ -44,7 +44,7 @@ class TextPrinter final : public Printer {
     printLine();  // the empty line before the rows of floats
     rowFilled_ = 0;
   }
-  void boneFloat(Span, float value) override {
+  void boneFloat(int, Span, float value) override {
     row_[rowFilled_++] = value;
     if (rowFilled_ < kFloatsPerRow) return;
     printLine(row_[0], '\t', row_[1], '\t', row_[2], '\t', row_[3]);
@@ -70,9 +70,7 @@ class TextPrinter final : public Printer {
     printLine();
   }
 
-  void cannotOpen(const std::string& reason) override {
-    printLine("***ERROR cannot open ", path_, ": ", reason);
-  }
+  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
 
   bool finish() override { return true; }  // every line was flushed as it was printed
 

@@ -8,32 +8,30 @@
 
 namespace {
 
-constexpr common::Option kOptions[] = {{"--json", ""}};
+constexpr common::Option kOptions[] = {
+    {"--json", "",
+     "print the report as one JSON document, with the offset and size of every field (see the "
+     "README for its shape)"},
+};
 
 constexpr std::string_view kUsage =
     "***ERROR***  Please supply a file name:\n\t Useage:  program.exe filename.skn\n\n";
 
-constexpr std::string_view kHelp =
-    "Usage: skndump [OPTION]... FILE.skn\n"
-    "\n"
-    "Prints a labelled report of a skin file (.skn) on standard output: the\n"
-    "header, the vertex count, every vertex (position, flag bytes, weight,\n"
-    "envelope, and the extension block of a weight of 0.5), then the names.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     print this help and exit (/? too, on Windows)\n"
-    "  -V, --version  print the version and exit\n"
-    "      --json     print the report as one JSON document, with the offset and\n"
-    "                 size of every field (see the README for its shape)\n"
-    "  --             end the options: the next argument is the file, even if it\n"
-    "                 begins with '-'\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the report is complete, or a check stopped it (a header other than 1,\n"
-    "     a weight other than 1.0 or 0.5); also the usage text, with no file\n"
-    "  1  the file cannot be opened or ends early, or an option is unknown\n"
-    "\n"
-    "Full description: the manual page (man skndump) and the README.\n";
+constexpr common::Tool kTool{
+    .name = "skndump",
+    .synopsis = "FILE.skn",
+    .description =
+        "Prints a labelled report of a skin file (.skn) on standard output: the\n"
+        "header, the vertex count, every vertex (position, flag bytes, weight,\n"
+        "envelope, and the extension block of a weight of 0.5), then the names.\n",
+    .options = kOptions,
+    .firstOperand = "file",
+    .exitStatus =
+        "  0  the report is complete, or a check stopped it (a header other than 1,\n"
+        "     a weight other than 1.0 or 0.5); also the usage text, with no file\n"
+        "  1  the file cannot be opened or ends early, or an option is unknown\n",
+    .usage = kUsage,
+};
 
 int runDump(const common::CommandLine& line) {
   return skndump::run(line.operands[0],
@@ -43,5 +41,5 @@ int runDump(const common::CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return common::handleCommandLine(argc, argv, {"skndump", kOptions, 1, kUsage, 0, kHelp}, runDump);
+  return common::handleCommandLine(argc, argv, kTool, runDump);
 }

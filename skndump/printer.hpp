@@ -29,9 +29,8 @@ using Ending = common::Ending<Outcome>;
 // The three floats of a position or an envelope, stored in the order X, Z, Y.
 enum class Axis { x, z, y };
 
-class Printer {
+class Printer : public common::DumpPrinter<Ending> {
  public:
-  virtual ~Printer() = default;
   virtual void header(Span span, std::int32_t value) = 0;
   virtual void vertexCount(Span span, std::int32_t value) = 0;
   virtual void beginVertices() = 0;  // the header passed its check
@@ -44,7 +43,7 @@ class Printer {
   virtual void beginExtension(std::uint64_t offset) = 0;
   virtual void extensionFlag(int number, Span span, std::int8_t value) = 0;
   virtual void secondWeight(Span span, float value) = 0;
-  virtual void cFloat(Span span, float value) = 0;
+  virtual void cFloat(int index, Span span, float value) = 0;  // index 0 to 2
   virtual void endExtension(std::uint64_t end) = 0;
   virtual void endVertex(std::uint64_t end) = 0;
   virtual void nameCount(Span span, std::uint16_t value) = 0;
@@ -52,12 +51,6 @@ class Printer {
   virtual void nameLength(Span span, std::uint16_t length) = 0;
   virtual void name(Span span, std::string_view bytes) = 0;
   virtual void endName(std::uint64_t end) = 0;
-  // The last call of a run whose file opened.
-  virtual void end(const Ending& ending) = 0;
-  // The only call of a run whose file did not open.
-  virtual void cannotOpen(const std::string& reason) = 0;
-  // Hands everything to standard output; false when that failed.
-  virtual bool finish() = 0;
 };
 
 std::unique_ptr<Printer> makeTextPrinter(const char* path);

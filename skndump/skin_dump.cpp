@@ -28,9 +28,10 @@ constexpr std::array<FieldName, 3> kFlags{
 constexpr FieldName kWeight{"Weight", "weight"};
 constexpr std::array<FieldName, 3> kEnvelope{
     {{"Envelope", "envelope/x"}, {"Envelope", "envelope/z"}, {"Envelope", "envelope/y"}}};
-constexpr FieldName kExtensionFlag{"_EX flag", "extension/flags"};
-constexpr FieldName kSecondWeight{"second Weight", "extension/weight"};
-constexpr FieldName kCFloat{"C_Float", "extension/cFloats"};
+// The extension block's fields, named within the extension.
+constexpr FieldName kExtensionFlag{"_EX flag", "flags"};
+constexpr FieldName kSecondWeight{"second Weight", "weight"};
+constexpr FieldName kCFloat{"C_Float", "cFloats"};
 constexpr FieldName kNameCount{"Number of Names", "nameCount"};
 constexpr FieldName kNameLength{"name length", "length"};
 constexpr FieldName kName{"Text", "name"};
@@ -49,7 +50,7 @@ void walkExtensionBlock(common::FieldReader& reader, Printer& printer) {
   printer.secondWeight(reader.last(), secondWeight);
   for (int i = 0; i < kCFloats; ++i) {
     const float value = reader.f32(kCFloat, i);
-    printer.cFloat(reader.last(), value);
+    printer.cFloat(i, reader.last(), value);
   }
   printer.endExtension(reader.offset());
 }
@@ -93,16 +94,20 @@ void walkNames(common::FieldReader& reader, Printer& printer) {
   }
 }
 
-Outcome walkSkin(common::FieldReader& reader, Printer& printer) {
+Ending walkSkin(common::FieldReader& reader, Printer& printer) {
   const std::int32_t header = reader.i32(kHeader);
   printer.header(reader.last(), header);
   const std::int32_t vertexCount = reader.i32(kVertexCount);
   printer.vertexCount(reader.last(), vertexCount);
-  if (header != kExpectedHeader) return Outcome::headerRefused;
+  if (header != kExpectedHeader) {
+    return {Outcome::headerRefused, kHeader, common::isNot("header", header, kExpectedHeader)};
+  }
   printer.beginVertices();
   // Each vertex is printed as it is read and then forgotten, so any count is dumped whole.
   for (std::int64_t vertex = 1; vertex <= vertexCount; ++vertex) {
-    if (!walkVertex(reader, printer, vertex)) return Outcome::weightRefused;
+    if (!walkVertex(reader, printer, vertex)) {
+      return {Outcome::weightRefused, kWeight, "the weight is neither 1 nor 0.5"};
+    }
   }
   walkNames(reader, printer);
   return Outcome::complete;
@@ -113,9 +118,7 @@ Outcome walkSkin(common::FieldReader& reader, Printer& printer) {
 int run(const char* path, Form form) {
   const std::unique_ptr<Printer> printer =
       form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  const int exitCode = common::dumpFile<Outcome>(
-      path, *printer, [&](common::FieldReader& reader) { return walkSkin(reader, *printer); });
-  return printer->finish() ? exitCode : 1;
+  return common::dumpFile<Outcome>(path, *printer, walkSkin);
 }
 
 }  // namespace skndump

@@ -62,7 +62,7 @@ class TextPrinter final : public Printer {
   void secondWeight(Span, float value) override {
     printLine("   Weight: ", value, "\t// Scale, weight or something");
   }
-  void cFloat(Span, float value) override { printLine(" C_Float: ", value); }
+  void cFloat(int, Span, float value) override { printLine(" C_Float: ", value); }
   void endExtension(std::uint64_t) override {}
   void endVertex(std::uint64_t) override { printLine(); }
   void nameCount(Span, std::uint16_t value) override {
@@ -98,9 +98,7 @@ class TextPrinter final : public Printer {
     }
   }
 
-  void cannotOpen(const std::string& reason) override {
-    printLine("***ERROR cannot open ", path_, ": ", reason);
-  }
+  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
 
   bool finish() override { return true; }  // every line was flushed as it was printed
 

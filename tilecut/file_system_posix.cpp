@@ -36,8 +36,8 @@ std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buff
                                         std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t got = pread(descriptor(handle_), buffer + done, size - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t got =
+        pread(descriptor(handle_), buffer + done, size - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
     if (got == 0) break;
@@ -57,7 +57,8 @@ bool File::write(std::span<const Segment> segments) {
     for (std::size_t i = next; i < segments.size() && used < batch.size(); ++i) {
       if (segments[i].size == 0) continue;
       const std::size_t from = i == next ? skip : 0;
-      batch[used++] = {const_cast<std::uint8_t*>(segments[i].bytes) + from, segments[i].size - from};
+      batch[used++] = {const_cast<std::uint8_t*>(segments[i].bytes) + from,
+                       segments[i].size - from};
     }
     const ssize_t wrote = writev(descriptor(handle_), batch.data(), static_cast<int>(used));
     if (wrote < 0 && errno == EINTR) continue;

@@ -4,109 +4,73 @@
 
 #include <cstdio>
 
-#include "common/json_writer.hpp"
+#include "common/json_report.hpp"
 #include "printer.hpp"
 
 namespace tilecut {
 namespace {
 
+// The outcomes by name, in the order of Outcome.
+constexpr const char* kOutcomeNames[] = {"cut", "tileNotCreated", "depthRefused", "refused"};
+
 class JsonPrinter final : public Printer {
  public:
-  JsonPrinter() : json_(stdout) { json_.beginObject(); }
+  JsonPrinter() : report_(stdout) {}
 
-  void input(const std::string& name) override {
-    json_.key("input");
-    json_.string(name);
-  }
+  void input(const std::string& name) override { report_.stringMember("input", name); }
   void header(const TgaHeader& header) override {
-    json_.key("header");
-    json_.beginObject();
-    member("idLength", header.idLength);
-    member("colourMapType", header.colourMapType);
-    member("imageType", header.imageType);
-    member("colourMapLength", header.colourMapLength);
-    member("colourMapEntryBits", header.colourMapEntryBits);
-    member("width", header.width);
-    member("height", header.height);
-    member("pixelDepth", header.depthWord & 0xFF);
-    member("descriptor", header.depthWord >> 8);
-    json_.endObject();
+    report_.beginObject("header");
+    report_.integerMember("idLength", header.idLength);
+    report_.integerMember("colourMapType", header.colourMapType);
+    report_.integerMember("imageType", header.imageType);
+    report_.integerMember("colourMapLength", header.colourMapLength);
+    report_.integerMember("colourMapEntryBits", header.colourMapEntryBits);
+    report_.integerMember("width", header.width);
+    report_.integerMember("height", header.height);
+    report_.integerMember("pixelDepth", header.depthWord & 0xFF);
+    report_.integerMember("descriptor", header.depthWord >> 8);
+    report_.endObject();
   }
   void grid(const TgaHeader& header, const GridFacts& grid) override {
-    json_.key("grid");
-    json_.beginObject();
-    member("pixelDataOffset", static_cast<std::int64_t>(grid.pixelDataOffset));
-    member("tilesAcross", grid.tilesAcross);
-    member("tileSide", grid.side);
-    member("rows", grid.rows);
-    json_.endObject();
+    report_.beginObject("grid");
+    report_.integerMember("pixelDataOffset", static_cast<std::int64_t>(grid.pixelDataOffset));
+    report_.integerMember("tilesAcross", grid.tilesAcross);
+    report_.integerMember("tileSide", grid.side);
+    report_.integerMember("rows", grid.rows);
+    report_.endObject();
     // Columns on the right and lines at the top of the picture that no tile covers.
     leftOutColumns_ = header.width - std::int64_t{grid.tilesAcross} * grid.side;
     leftOutLines_ = header.height - std::int64_t{grid.rows} * grid.side;
     side_ = grid.side;
-    json_.key("tiles");
-    json_.beginArray();
+    report_.beginArray("tiles");
     tilesOpen_ = true;
   }
   void tile(const TileFacts& tile) override {
-    json_.beginObject();
-    json_.key("name");
-    json_.string(tile.name);
-    member("column", tile.column);
-    member("row", tile.row);
-    member("x", tile.x);
-    member("y", tile.y);
-    member("side", side_);
-    json_.key("created");
-    json_.boolean(tile.created);
-    if (!tile.created) member("error", tile.error);
-    json_.endObject();
+    report_.beginObject(nullptr);
+    report_.stringMember("name", tile.name);
+    report_.integerMember("column", tile.column);
+    report_.integerMember("row", tile.row);
+    report_.integerMember("x", tile.x);
+    report_.integerMember("y", tile.y);
+    report_.integerMember("side", side_);
+    report_.booleanMember("created", tile.created);
+    if (!tile.created) report_.integerMember("error", tile.error);
+    report_.endObject();
   }
   void end(Outcome outcome, const std::string& reason) override {
     if (tilesOpen_) {
-      json_.endArray();
-      json_.key("leftOut");
-      json_.beginObject();
-      member("rightColumns", leftOutColumns_);
-      member("topLines", leftOutLines_);
-      json_.endObject();
+      report_.endArray();
+      report_.beginObject("leftOut");
+      report_.integerMember("rightColumns", leftOutColumns_);
+      report_.integerMember("topLines", leftOutLines_);
+      report_.endObject();
     }
-    json_.key("end");
-    json_.beginObject();
-    json_.key("outcome");
-    json_.string(outcomeName(outcome));
-    if (!reason.empty()) {
-      json_.key("reason");
-      json_.string(reason);
-    }
-    json_.endObject();
+    report_.endMember({kOutcomeNames[static_cast<int>(outcome)], std::nullopt, "", reason});
   }
-  bool finish() override {
-    json_.closeAll();
-    return json_.finish();
-  }
+  bool finish() override { return report_.finish(); }
 
  private:
-  void member(const char* key, std::int64_t value) {
-    json_.key(key);
-    json_.number(value);
-  }
-
-  static const char* outcomeName(Outcome outcome) {
-    switch (outcome) {
-      case Outcome::cut:
-        return "cut";
-      case Outcome::tileNotCreated:
-        return "tileNotCreated";
-      case Outcome::depthRefused:
-        return "depthRefused";
-      case Outcome::refused:
-        return "refused";
-    }
-    return "";
-  }
-
-  common::JsonWriter json_;
+  common::JsonReport report_;
   bool tilesOpen_ = false;
   std::int64_t leftOutColumns_ = 0;
   std::int64_t leftOutLines_ = 0;

@@ -1,0 +1,98 @@
+#pragma once
+
+// What the tools' JSON documents share above the writer: plain members, fields with the offset
+// and size they have in the file, records that get their size and whether they are complete when
+// they close, the JSON Pointer of where the document stands, and the "end" member that closes
+// every document.
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "field_reader.hpp"
+#include "json_writer.hpp"
+
+namespace common {
+
+// How a run ended, as the "end" member gives it; the parts that are empty are left out.
+struct EndMember {
+  const char* outcome;
+  std::optional<std::uint64_t> offset;  // where reading stopped
+  std::string field;                    // a JSON Pointer to the member the run stopped at
+  std::string reason;
+  const Unread* unread = nullptr;  // the bytes from `offset` on that no field accounts for
+};
+
+class JsonReport {
+ public:
+  // Opens the document's object; everything else goes into it.
+  explicit JsonReport(std::FILE* out);
+  // The document of a file begins with its format and the file's name.
+  JsonReport(std::FILE* out, std::string_view format, std::string_view file);
+
+  // In each of the calls below, a null `key` makes the value the next element of the open array.
+  void integerMember(const char* key, std::int64_t value);
+  void booleanMember(const char* key, bool value);
+  void stringMember(const char* key, std::string_view text);
+  void floatElement(float value);
+
+  // A field of the file: {"offset", "size", and its value}. A float that JSON cannot hold is
+  // null, with "nonFinite" saying which it is and its "bits"; a name is its "text" up to the
+  // first NUL and its "hex", every byte.
+  void integerField(const char* key, Span span, std::int64_t value);
+  void floatField(const char* key, Span span, float value);
+  void nameField(const char* key, Span span, std::string_view bytes);
+
+  void beginObject(const char* key);
+  void endObject();
+  void beginArray(const char* key);
+  void endArray();
+  // A record of the file: an object that gets its "size" and "complete" when it closes.
+  void beginRecord(const char* key, std::uint64_t offset);
+  void endRecord(std::uint64_t end, bool complete = true);
+  // Closes everything open below the document, a record as incomplete and ending at `end`: what
+  // a run that stops early leaves open.
+  void closeOpen(std::uint64_t end);
+
+  // The JSON Pointer of member `key` ("position/x" too) of the innermost open record, or of the
+  // document when no record is open, and of that member's element `index` unless it is -1.
+  std::string pointerInRecord(std::string_view key, std::int64_t index = -1) const;
+
+  void endMember(const EndMember& end);
+  // The end of a dump: closes what the walk left open, a record as incomplete, then the "end"
+  // member: where the walk stopped, if it did not complete, and why, and the bytes no field
+  // accounts for.
+  template <typename Outcome>
+  void endDump(const Ending<Outcome>& ending, const char* outcome) {
+    const std::string field = ending.outcome == Outcome::complete
+                                  ? std::string()
+                                  : pointerInRecord(ending.field.key, ending.index);
+    closeOpen(ending.offset);
+    endMember({outcome, ending.offset, field, ending.reason, &ending.unread});
+  }
+  void cannotOpen(const std::string& reason) { endMember({"cannotOpen", {}, "", reason}); }
+  // Closes the document and hands it to the stream; false when that failed.
+  bool finish();
+
+ private:
+  enum class Kind { object, array, record };
+  struct Open {
+    Kind kind;
+    std::string pointer;
+    std::uint64_t offset = 0;   // of a record
+    std::int64_t elements = 0;  // of an array, so far
+  };
+
+  // Writes the key, or counts the element of the open array.
+  void place(const char* key);
+  void open(Kind kind, const char* key, std::uint64_t offset);
+  void spanMembers(Span span);
+
+  JsonWriter json_;
+  std::vector<Open> open_;  // below the document, innermost last
+};
+
+}  // namespace common
