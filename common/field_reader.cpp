@@ -52,7 +52,7 @@ std::uint32_t FieldReader::littleEndian(FieldName field, std::int64_t index) {
   return value;
 }
 
-std::optional<std::string> openForReading(const char* path, std::ifstream& file) {
+std::optional<std::string> openInputStream(const char* path, std::ifstream& file) {
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) return std::strerror(EISDIR);
   file.open(path, std::ios::in | std::ios::binary);

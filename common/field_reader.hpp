@@ -94,7 +94,7 @@ class FieldReader {
 
 // Opens `path` for reading as raw bytes, never creating it. Nothing when it opened, else the
 // reason in the C library's words (a directory is refused as one).
-std::optional<std::string> openForReading(const char* path, std::ifstream& file);
+std::optional<std::string> openInputStream(const char* path, std::ifstream& file);
 
 // The text reports' lines for a file that cannot be opened, and for one that ends inside a field,
 // `where` naming the field and its record.
@@ -121,7 +121,7 @@ class DumpPrinter {
 template <typename Outcome, typename Printer, typename Walk>
 int dumpFile(const char* path, Printer& printer, Walk walk) {
   std::ifstream file;
-  if (const std::optional<std::string> failure = openForReading(path, file)) {
+  if (const std::optional<std::string> failure = openInputStream(path, file)) {
     printer.cannotOpen(*failure);
     printer.finish();
     return 1;

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "file_system.hpp"
+#include "common/file_system.hpp"
 #include "printer.hpp"
 #include "run.hpp"
 #include "tga.hpp"
@@ -21,6 +21,10 @@
 
 namespace tilecut {
 namespace {
+
+using common::File;
+using common::Segment;
+using common::SystemError;
 
 // The input is read in bands of whole lines, each covered line once. A band holds a whole tile
 // row where one fits, else as many lines as fit; this bounds the memory for any image.
@@ -54,7 +58,7 @@ struct Band {
 
 File openInput(const std::string& name) {
   SystemError failure;
-  File input = openForReading(name, failure);
+  File input = common::openForReading(name, failure);
   if (!input.isOpen()) throw Refusal{"cannot open " + name + ": " + failure.reason};
   return input;
 }
@@ -62,7 +66,7 @@ File openInput(const std::string& name) {
 TgaHeader readHeader(File& input, const std::string& name) {
   HeaderBytes raw{};
   const std::optional<std::size_t> got = input.readAt(0, raw.data(), raw.size());
-  if (!got) throw Refusal{"cannot read " + name + ": " + lastSystemError().reason};
+  if (!got) throw Refusal{"cannot read " + name + ": " + common::lastSystemError().reason};
   if (*got < raw.size()) {
     throw Refusal{name + " ends at byte " + std::to_string(*got) + " while reading the TGA header"};
   }
@@ -76,7 +80,7 @@ void requireGridInFile(File& input, const std::string& name, const Grid& grid) {
   const std::uint64_t needed =
       grid.pixelStart + std::uint64_t{grid.rows} * grid.side * grid.lineBytes;
   const std::optional<std::uint64_t> size = input.size();
-  if (!size) throw Refusal{"cannot read " + name + ": " + lastSystemError().reason};
+  if (!size) throw Refusal{"cannot read " + name + ": " + common::lastSystemError().reason};
   if (*size < needed) {
     throw Refusal{name + " holds " + std::to_string(*size) + " bytes, but its " +
                   std::to_string(grid.rows) + " rows of tiles need " + std::to_string(needed) +
@@ -87,12 +91,12 @@ void requireGridInFile(File& input, const std::string& name, const Grid& grid) {
 // Refuses a grid one of whose tile names is the input itself (the same file, under its own name
 // or through a link): creating that tile would empty the image before it is cut.
 void requireNoTileReplacesInput(File& input, const Grid& grid) {
-  const std::optional<FileIdentity> image = input.identity();
+  const std::optional<common::FileIdentity> image = input.identity();
   if (!image) return;
   for (std::uint32_t row = 0; row < grid.rows; ++row) {
     for (std::uint32_t column = 0; column < grid.count; ++column) {
       const std::string name = tileName(column, row);
-      if (identityAt(name) == image) {
+      if (common::identityAt(name) == image) {
         throw Refusal{"tile " + name + " would replace the input image; cut it in another folder"};
       }
     }
@@ -118,7 +122,7 @@ struct TileOutput {
 
 void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
   if (!tile.file.write(segments)) {
-    throw Refusal{"cannot write " + tile.name + ": " + lastSystemError().reason};
+    throw Refusal{"cannot write " + tile.name + ": " + common::lastSystemError().reason};
   }
 }
 
@@ -126,7 +130,7 @@ void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
 TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row, Printer& printer) {
   TileOutput tile{tileName(column, row), {}};
   SystemError failure;
-  tile.file = createForWriting(tile.name, failure);
+  tile.file = common::createForWriting(tile.name, failure);
   tile.created = tile.file.isOpen();
   const std::uint32_t x = column * grid.side;
   const std::uint32_t y = grid.topLines + row * std::uint32_t{grid.side};
@@ -212,7 +216,7 @@ bool cutTiles(File& input, const Grid& grid, Printer& printer) {
       for (TileOutput& tile : tiles) {
         if (tile.file.isOpen()) {
           tile.file.close();
-          removeFile(tile.name);
+          common::removeFile(tile.name);
         }
       }
       throw;

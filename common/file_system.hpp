@@ -1,6 +1,6 @@
 #pragma once
 
-// The file calls tilecut makes, behind one seam: file_system_posix.cpp and
+// The file calls of the tools, behind one seam: file_system_posix.cpp and
 // file_system_windows.cpp implement it, and the build picks the one for its platform. Paths are
 // UTF-8. Bytes are read and written as they are, never translated.
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-namespace tilecut {
+namespace common {
 
 // Why a call failed: the system's own error number (errno on POSIX, GetLastError() on Windows)
 // and the reason in words, worded alike on every platform where the C library has a word for it.
@@ -84,4 +84,4 @@ bool removeFile(const std::string& path);
 // Why the last failed read, write or size query of this thread failed.
 SystemError lastSystemError();
 
-}  // namespace tilecut
+}  // namespace common

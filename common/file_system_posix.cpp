@@ -11,7 +11,7 @@
 
 #include "file_system.hpp"
 
-namespace tilecut {
+namespace common {
 
 namespace {
 
@@ -121,4 +121,4 @@ SystemError lastSystemError() {
   return errorOf(errno);
 }
 
-}  // namespace tilecut
+}  // namespace common

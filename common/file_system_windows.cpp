@@ -11,7 +11,7 @@
 
 #include "file_system.hpp"
 
-namespace tilecut {
+namespace common {
 
 namespace {
 
@@ -187,4 +187,4 @@ SystemError lastSystemError() {
   return errorOf(GetLastError());
 }
 
-}  // namespace tilecut
+}  // namespace common
