@@ -54,8 +54,7 @@ inline ssize_t captureBytes(void*, const char* bytes, std::size_t size) {
 }
 
 // Standard output into memory. The dumpers flush every line: a stream in memory saves a
-// system call per line. What goes through std::cout, which holds on to the original stream,
-// reaches the null device.
+// system call per line. Whatever is written to the descriptor itself reaches the null device.
 inline void captureStandardOutput() {
   std::fflush(stdout);
   const int null = open("/dev/null", O_WRONLY);
