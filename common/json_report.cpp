@@ -60,32 +60,33 @@ void JsonReport::floatElement(float value) {
 }
 
 void JsonReport::integerField(const char* key, Span span, std::int64_t value) {
-  beginObject(key);
-  spanMembers(span);
-  integerMember("value", value);
-  endObject();
+  beginField(key, span);
+  json_.key("value");
+  json_.number(value);
+  json_.endObject();
 }
 
 void JsonReport::floatField(const char* key, Span span, float value) {
-  beginObject(key);
-  spanMembers(span);
+  beginField(key, span);
   json_.key("value");
   json_.number(value);
   // JSON has no NaN and no infinities.
   if (!std::isfinite(value)) {
-    stringMember("nonFinite", std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
-    stringMember("bits", bitsText(value));
+    json_.key("nonFinite");
+    json_.string(std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
+    json_.key("bits");
+    json_.string(bitsText(value));
   }
-  endObject();
+  json_.endObject();
 }
 
 void JsonReport::nameField(const char* key, Span span, std::string_view bytes) {
-  beginObject(key);
-  spanMembers(span);
-  stringMember("text", bytes.substr(0, bytes.find('\0')));
+  beginField(key, span);
+  json_.key("text");
+  json_.string(bytes.substr(0, bytes.find('\0')));
   json_.key("hex");
   json_.hex(bytes);
-  endObject();
+  json_.endObject();
 }
 
 void JsonReport::beginObject(const char* key) {
@@ -133,11 +134,14 @@ void JsonReport::closeOpen(std::uint64_t end) {
 }
 
 std::string JsonReport::pointerInRecord(std::string_view key, std::int64_t index) const {
+  std::size_t record = open_.size();
+  while (record > 0 && open_[record - 1].kind != Kind::record) --record;
   std::string pointer;
-  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
-    if (it->kind == Kind::record) {
-      pointer = it->pointer;
-      break;
+  for (std::size_t i = 0; i < record; ++i) {
+    if (open_[i].key != nullptr) {
+      appendSegment(pointer, open_[i].key);
+    } else {
+      appendIndex(pointer, open_[i].index);
     }
   }
   appendSegment(pointer, key);
@@ -176,25 +180,23 @@ void JsonReport::place(const char* key) {
 }
 
 void JsonReport::open(Kind kind, const char* key, std::uint64_t offset) {
-  // A container's pointer is kept for the records and containers inside it; values need none.
-  std::string pointer = open_.empty() ? std::string() : open_.back().pointer;
-  if (key != nullptr) {
-    appendSegment(pointer, key);
-  } else {
-    appendIndex(pointer, open_.back().elements);
-  }
+  const std::int64_t index = key == nullptr ? open_.back().elements : -1;
   place(key);
   if (kind == Kind::array) {
     json_.beginArray();
   } else {
     json_.beginObject();
   }
-  open_.push_back({kind, std::move(pointer), offset, 0});
+  open_.push_back({kind, key, index, offset, 0});
 }
 
-void JsonReport::spanMembers(Span span) {
-  integerMember("offset", static_cast<std::int64_t>(span.offset));
-  integerMember("size", static_cast<std::int64_t>(span.size));
+void JsonReport::beginField(const char* key, Span span) {
+  place(key);
+  json_.beginObject();
+  json_.key("offset");
+  json_.number(static_cast<std::int64_t>(span.offset));
+  json_.key("size");
+  json_.number(static_cast<std::int64_t>(span.size));
 }
 
 }  // namespace common

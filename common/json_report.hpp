@@ -79,9 +79,12 @@ class JsonReport {
 
  private:
   enum class Kind { object, array, record };
+  // An open container, and where it stands in the one around it: by its key, or as the element
+  // `index` of an array.
   struct Open {
     Kind kind;
-    std::string pointer;
+    const char* key;
+    std::int64_t index;
     std::uint64_t offset = 0;   // of a record
     std::int64_t elements = 0;  // of an array, so far
   };
@@ -89,7 +92,8 @@ class JsonReport {
   // Writes the key, or counts the element of the open array.
   void place(const char* key);
   void open(Kind kind, const char* key, std::uint64_t offset);
-  void spanMembers(Span span);
+  // A field is an object of its own, closed before anything else is written.
+  void beginField(const char* key, Span span);
 
   JsonWriter json_;
   std::vector<Open> open_;  // below the document, innermost last
