@@ -56,7 +56,7 @@ struct Ending {
   FieldName field{};        // the field the walk stopped at,
   std::int64_t index = -1;  // and its place in its array, when it is an element of one
   std::string reason;       // why, in words, for the documents
-  std::uint64_t offset = 0;
+  std::uint64_t offset = 0;  // where reading stopped
   Unread unread;
 };
 
