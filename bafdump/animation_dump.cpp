@@ -9,16 +9,22 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/document_reader.hpp"
 #include "printer.hpp"
 #include "run.hpp"
 #include "sample_decoding.hpp"
 
 namespace bafdump {
 namespace {
+
+// The document of a dump: its format, and the members that number its records.
+constexpr std::string_view kNumbering[] = {"bone", "component"};
+constexpr common::DocumentFormat kDocument{"baf", kNumbering};
 
 constexpr int kComponentsPerBone = 7;
 
@@ -30,7 +36,8 @@ constexpr FieldName kFrameCount{"frame count", "frameCount"};
 constexpr FieldName kPrecision{"precision", "precision"};
 constexpr FieldName kBonePrefix{"bone prefix word", "prefix"};
 constexpr FieldName kComponentPrefix{"component prefix word", "prefix"};
-constexpr FieldName kControlWord{"control word", "runs"};
+// A run is a record of its own: its control word is member "control" of it.
+constexpr FieldName kControlWord{"control word", "runs", "control"};
 constexpr FieldName kRepeatedSample{"repeated sample", "values"};
 constexpr FieldName kSample{"sample", "values"};
 
@@ -48,7 +55,7 @@ float sampleValue(std::uint16_t word) {
 
 void walkSample(common::FieldReader& reader, Printer& printer, FieldName field,
                 std::int64_t index) {
-  const std::uint16_t word = reader.u16(field, index);
+  const std::uint16_t word = reader.q15(field, index);
   printer.sample(reader.last(), word, sampleValue(word));
 }
 
@@ -131,9 +138,18 @@ Ending walkAnimation(common::FieldReader& reader, Printer& printer) {
 }  // namespace
 
 int run(const char* path, Form form) {
-  const std::unique_ptr<Printer> printer =
-      form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  return common::dumpFile<Outcome>(path, *printer, walkAnimation);
+  if (form == Form::json) {
+    common::JsonReport report(stdout, kDocument.format, path);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkAnimation);
+  }
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkAnimation);
+}
+
+int reverse(const char* document, const char* output) {
+  return common::writeFromDocument(document, output, kDocument,
+                                   [](common::FieldReader& reader, common::JsonReport& shape) {
+                                     walkAnimation(reader, *makeJsonPrinter(shape));
+                                   });
 }
 
 }  // namespace bafdump

@@ -4,8 +4,6 @@
 // however the run ends: records left open by a stop are closed and marked incomplete, and the
 // "end" member says what stopped the run, where, and which bytes no field accounts for.
 
-#include <cstdio>
-
 #include "common/json_report.hpp"
 #include "printer.hpp"
 
@@ -18,7 +16,7 @@ constexpr const char* kOutcomeNames[] = {"complete", "fileEndsEarly", "headerRef
 
 class JsonPrinter final : public Printer {
  public:
-  explicit JsonPrinter(const char* path) : report_(stdout, "baf", path) {}
+  explicit JsonPrinter(common::JsonReport& report) : report_(report) {}
 
   void fileOpened() override {}
   void header(Span span, std::int32_t value) override {
@@ -62,8 +60,8 @@ class JsonPrinter final : public Printer {
     report_.beginRecord(nullptr, control.offset);
     report_.integerMember("offset", static_cast<std::int64_t>(control.offset));
     report_.integerField("control", control, word);
-    report_.booleanMember("repeat", run.repeat);
-    report_.integerMember("length", run.length);
+    report_.derivedBoolean("repeat", run.repeat);
+    report_.derivedInteger("length", run.length);
     report_.beginArray("values");
   }
   void sample(Span, std::uint16_t, float value) override { report_.floatElement(value); }
@@ -91,13 +89,13 @@ class JsonPrinter final : public Printer {
     report_.endRecord(end);
   }
 
-  common::JsonReport report_;
+  common::JsonReport& report_;
 };
 
 }  // namespace
 
-std::unique_ptr<Printer> makeJsonPrinter(const char* path) {
-  return std::make_unique<JsonPrinter>(path);
+std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report) {
+  return std::make_unique<JsonPrinter>(report);
 }
 
 }  // namespace bafdump

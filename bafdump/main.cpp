@@ -9,9 +9,16 @@
 namespace {
 
 constexpr common::Option kOptions[] = {
-    {"--json", "",
+    {"--json",
+     "",
      "print the report as one JSON document, with the offset and size of every field (see the "
-     "README for its shape)"},
+     "README for its shape)",
+     {},
+     1},
+    {"--reverse", "-r",
+     "write the file that DOCUMENT, a document of --json (- for standard input), describes to "
+     "OUTPUT, replacing OUTPUT only once the whole document is read: bafdump -r DOCUMENT OUTPUT",
+     "DOCUMENT OUTPUT", 1},
 };
 
 constexpr std::string_view kUsage =
@@ -29,11 +36,13 @@ constexpr common::Tool kTool{
     .exitStatus =
         "  0  the report is complete, or a check stopped it (a header other than 3,\n"
         "     a name longer than 31 bytes); also the usage text, with no file\n"
-        "  1  the file cannot be opened or ends early, or an option is unknown\n",
+        "  1  the file cannot be opened or ends early, a document is refused (-r),\n"
+        "     or an option is unknown\n",
     .usage = kUsage,
 };
 
 int runDump(const common::CommandLine& line) {
+  if (line.has("--reverse")) return bafdump::reverse(line.operands[0], line.operands[1]);
   return bafdump::run(line.operands[0],
                       line.has("--json") ? bafdump::Form::json : bafdump::Form::text);
 }

@@ -76,7 +76,7 @@ class TextPrinter final : public Printer {
     component_ = component;
   }
   void fileEndsEarly(const Ending& ending) {
-    std::string where = ending.field.label;
+    std::string where(ending.field.label);
     if (component_ > 0) where += " of component " + std::to_string(component_);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
     common::printFileEndsEarly(path_, ending.offset, where);

@@ -121,6 +121,41 @@ std::string helpText(const Tool& tool) {
   return help;
 }
 
+namespace {
+
+const Option& optionOf(const Tool& tool, std::string_view longForm) {
+  return *findOption(tool.options, longForm);
+}
+
+std::size_t wordsIn(std::string_view text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), ' ')) + 1;
+}
+
+// Two options of one group given together; a line that says so, or nothing.
+std::string clashOf(const Tool& tool, const CommandLine& line) {
+  for (std::size_t i = 0; i < line.given.size(); ++i) {
+    for (std::size_t j = i + 1; j < line.given.size(); ++j) {
+      const int group = optionOf(tool, line.given[i]).group;
+      if (group != 0 && group == optionOf(tool, line.given[j]).group &&
+          line.given[i] != line.given[j]) {
+        return std::string(line.given[i]) + " and " + std::string(line.given[j]) +
+               " do not go together";
+      }
+    }
+  }
+  return {};
+}
+
+// The option that takes operands of its own, if one was given.
+const Option* operandsOptionOf(const Tool& tool, const CommandLine& line) {
+  for (const std::string_view given : line.given) {
+    if (!optionOf(tool, given).operands.empty()) return &optionOf(tool, given);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const CommandLine&)) {
   const CommandLine line = parseCommandLine(argc, argv, tool.options);
   switch (line.request) {
@@ -134,7 +169,17 @@ int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const 
     case Request::run:
       break;
   }
-  if (line.operands.size() < tool.operands) {
+  if (const std::string clash = clashOf(tool, line); !clash.empty()) {
+    printLine("***ERROR ", clash, ": see ", tool.name, " --help");
+    return 1;
+  }
+  if (const Option* option = operandsOptionOf(tool, line)) {
+    if (line.operands.size() < wordsIn(option->operands)) {
+      printLine("***ERROR ", option->longForm, " takes ", option->operands, ": see ", tool.name,
+                " --help");
+      return 1;
+    }
+  } else if (line.operands.size() < tool.operands) {
     printText(tool.usage);
     return tool.usageExitCode;
   }

@@ -12,11 +12,15 @@
 
 namespace common {
 
-// An option of a tool's own: its spellings, and what the help says of it.
+// An option of a tool's own: its spellings, what the help says of it, the operands it takes
+// instead of the tool's own ("DOCUMENT OUTPUT"), and the group of options it is one of, which
+// cannot be given together (0: none).
 struct Option {
   std::string_view longForm;   // "--dry-run"
   std::string_view shortForm;  // "-n", or empty when there is none
   std::string_view help;       // one sentence, which the help wraps to its columns
+  std::string_view operands = {};
+  int group = 0;
 };
 
 enum class Request { run, help, version, unknownOption };

@@ -10,45 +10,64 @@
 
 namespace common {
 
-std::int32_t FieldReader::i32(FieldName field, std::int64_t index) {
-  return static_cast<std::int32_t>(littleEndian<4>(field, index));
-}
-std::uint16_t FieldReader::u16(FieldName field, std::int64_t index) {
-  return static_cast<std::uint16_t>(littleEndian<2>(field, index));
-}
-std::int8_t FieldReader::i8(FieldName field, std::int64_t index) {
-  return static_cast<std::int8_t>(u8(field, index));
-}
-std::uint8_t FieldReader::u8(FieldName field, std::int64_t index) {
-  return static_cast<std::uint8_t>(littleEndian<1>(field, index));
-}
-float FieldReader::f32(FieldName field, std::int64_t index) {
-  return std::bit_cast<float>(littleEndian<4>(field, index));
+std::size_t sizeOf(FieldType type) {
+  switch (type) {
+    case FieldType::i8:
+    case FieldType::u8:
+      return 1;
+    case FieldType::u16:
+    case FieldType::q15:
+      return 2;
+    case FieldType::i32:
+      return 4;
+  }
+  return 0;
 }
 
-void FieldReader::bytes(char* out, std::size_t count, FieldName field, std::int64_t index) {
+std::int64_t StreamFieldReader::integer(FieldType type, FieldName field, std::int64_t index) {
+  const std::uint32_t bits = littleEndian(sizeOf(type), field, index);
+  switch (type) {
+    case FieldType::i8:
+      return static_cast<std::int8_t>(bits);
+    case FieldType::i32:
+      return static_cast<std::int32_t>(bits);
+    case FieldType::u8:
+    case FieldType::u16:
+    case FieldType::q15:
+      break;
+  }
+  return bits;
+}
+
+float StreamFieldReader::real(FieldName field, std::int64_t index) {
+  return std::bit_cast<float>(littleEndian(4, field, index));
+}
+
+void StreamFieldReader::text(char* out, std::size_t count, FieldName field, std::int64_t index) {
   fieldStart_ = offset_;
   // Straight from the stream's buffer, without a stream sentry for every field.
   const auto wanted = static_cast<std::streamsize>(count);
   const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
   offset_ += static_cast<std::uint64_t>(got);
-  if (got != wanted) throw FileEndsEarly{field, index};
+  if (got != wanted)
+    throw FileEndsEarly{field, index, std::string(out, static_cast<std::size_t>(got))};
 }
 
-Unread FieldReader::describeUnread() {
+Unread StreamFieldReader::describeUnread() {
   std::array<char, kUnreadShown> start{};
   const std::streamsize got = in_.rdbuf()->sgetn(start.data(), start.size());
   const std::streamoff end = in_.rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
+  in_.rdbuf()->pubseekpos(static_cast<std::streamoff>(offset_), std::ios::in);
   return {end < 0 ? 0 : static_cast<std::uint64_t>(end) - offset_,
-          std::string(start.data(), static_cast<std::size_t>(got))};
+          std::string(start.data(), static_cast<std::size_t>(got)), &in_};
 }
 
-template <std::size_t Size>
-std::uint32_t FieldReader::littleEndian(FieldName field, std::int64_t index) {
-  std::array<unsigned char, Size> raw{};
-  bytes(reinterpret_cast<char*>(raw.data()), Size, field, index);
+std::uint32_t StreamFieldReader::littleEndian(std::size_t size, FieldName field,
+                                              std::int64_t index) {
+  std::array<unsigned char, 4> raw{};
+  text(reinterpret_cast<char*>(raw.data()), size, field, index);
   std::uint32_t value = 0;
-  for (std::size_t i = Size; i-- > 0;) value = (value << 8) | raw[i];
+  for (std::size_t i = size; i-- > 0;) value = (value << 8) | raw[i];
   return value;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
-// The checked reader every dumper reads its file with: little-endian fields front to back, the
-// offset and size of each, a FileEndsEarly naming the field when the file ends inside one, and a
-// description of the bytes after the last field read. One place decides what a short read means.
+// The checked reader every dumper's walk takes its fields from, front to back: typed
+// little-endian fields, the offset and size of each, a FileEndsEarly naming the field when the
+// file ends inside one, and what is left after the last field. One place decides what a short
+// read means. The fields come from a file (StreamFieldReader), or from a document that
+// describes one and is written back into it (DocumentFieldReader, document_reader.hpp): one walk
+// serves both directions.
 
 #include <cstdint>
 #include <fstream>
@@ -21,25 +24,35 @@ struct Span {
 };
 
 // A field as each form names it: the text report's error lines, and the document's key within
-// the record being read ("position/x": member x of member position).
+// the record being read ("position/x": member x of member position). When the field is an
+// element of an array of records, `member` is where in the element its value lies.
 struct FieldName {
-  const char* label;
-  const char* key;
+  std::string_view label;
+  std::string_view key;
+  std::string_view member = {};
 };
 
-// Thrown where a read runs out of file: the field being read, and its place in its array when it
-// is an element of one.
+// The types of the fields, as the file holds them; q15 is a 16-bit two's-complement number with
+// 15 fraction bits, which the file holds as its word and a document as its value.
+enum class FieldType { i8, u8, u16, i32, q15 };
+std::size_t sizeOf(FieldType type);
+
+// Thrown where a read runs out of file: the field being read, its place in its array when it is
+// an element of one, and the bytes of it that the file still holds.
 struct FileEndsEarly {
   FieldName field;
   std::int64_t index;
+  std::string bytes;
 };
 
 constexpr std::size_t kUnreadShown = 16;
 
-// The bytes from where reading stopped to the end of the file, which no field accounts for.
+// The bytes from where reading stopped to the end of the file, which no field accounts for:
+// how many, the first few, and the file to read them all from, placed at the first of them.
 struct Unread {
   std::uint64_t count = 0;
   std::string firstBytes;  // at most kUnreadShown
+  std::istream* rest = nullptr;
 };
 
 // How a walk of a file ended. A walk returns the outcome and, when a check of the format stopped
@@ -53,10 +66,11 @@ struct Ending {
       : outcome(how), field(at), index(element), reason(std::move(why)) {}
 
   Outcome outcome{};
-  FieldName field{};        // the field the walk stopped at,
-  std::int64_t index = -1;  // and its place in its array, when it is an element of one
-  std::string reason;       // why, in words, for the documents
+  FieldName field{};         // the field the walk stopped at,
+  std::int64_t index = -1;   // and its place in its array, when it is an element of one
+  std::string reason;        // why, in words, for the documents
   std::uint64_t offset = 0;  // where reading stopped
+  std::string fieldBytes;    // with a file that ends inside a field: the bytes of it there are
   Unread unread;
 };
 
@@ -66,30 +80,62 @@ std::string isAbove(std::string_view what, std::int64_t value, std::int64_t limi
 
 class FieldReader {
  public:
-  explicit FieldReader(std::istream& in) : in_(in) {}
+  virtual ~FieldReader() = default;
 
   std::uint64_t offset() const { return offset_; }
   // Where the field just read lies.
   Span last() const { return {fieldStart_, offset_ - fieldStart_}; }
 
   // `index` places an element of an array of fields; -1 for a field of its own.
-  std::int32_t i32(FieldName field, std::int64_t index = -1);
-  std::uint16_t u16(FieldName field, std::int64_t index = -1);
-  std::int8_t i8(FieldName field, std::int64_t index = -1);
-  std::uint8_t u8(FieldName field, std::int64_t index = -1);
-  float f32(FieldName field, std::int64_t index = -1);
-  void bytes(char* out, std::size_t count, FieldName field, std::int64_t index = -1);
+  std::int32_t i32(FieldName field, std::int64_t index = -1) {
+    return static_cast<std::int32_t>(integer(FieldType::i32, field, index));
+  }
+  std::uint16_t u16(FieldName field, std::int64_t index = -1) {
+    return static_cast<std::uint16_t>(integer(FieldType::u16, field, index));
+  }
+  std::int8_t i8(FieldName field, std::int64_t index = -1) {
+    return static_cast<std::int8_t>(integer(FieldType::i8, field, index));
+  }
+  std::uint8_t u8(FieldName field, std::int64_t index = -1) {
+    return static_cast<std::uint8_t>(integer(FieldType::u8, field, index));
+  }
+  // The word of a q15 field.
+  std::uint16_t q15(FieldName field, std::int64_t index = -1) {
+    return static_cast<std::uint16_t>(integer(FieldType::q15, field, index));
+  }
+  float f32(FieldName field, std::int64_t index = -1) { return real(field, index); }
+  // `count` bytes of text, a name.
+  void bytes(char* out, std::size_t count, FieldName field, std::int64_t index = -1) {
+    text(out, count, field, index);
+  }
 
-  // The bytes from the current offset to the end of the file.
-  Unread describeUnread();
+  // What is left after the last field read.
+  virtual Unread describeUnread() = 0;
 
- private:
-  template <std::size_t Size>
-  std::uint32_t littleEndian(FieldName field, std::int64_t index);
+ protected:
+  // The value of an integer field; for q15, its word.
+  virtual std::int64_t integer(FieldType type, FieldName field, std::int64_t index) = 0;
+  virtual float real(FieldName field, std::int64_t index) = 0;
+  virtual void text(char* out, std::size_t count, FieldName field, std::int64_t index) = 0;
 
-  std::istream& in_;
+  // Kept by every reader: the field just read lies from fieldStart_ to offset_.
   std::uint64_t offset_ = 0;
   std::uint64_t fieldStart_ = 0;
+};
+
+// The fields of a file.
+class StreamFieldReader final : public FieldReader {
+ public:
+  explicit StreamFieldReader(std::istream& in) : in_(in) {}
+  Unread describeUnread() override;
+
+ private:
+  std::int64_t integer(FieldType type, FieldName field, std::int64_t index) override;
+  float real(FieldName field, std::int64_t index) override;
+  void text(char* out, std::size_t count, FieldName field, std::int64_t index) override;
+  std::uint32_t littleEndian(std::size_t size, FieldName field, std::int64_t index);
+
+  std::istream& in_;
 };
 
 // Opens `path` for reading as raw bytes, never creating it. Nothing when it opened, else the
@@ -126,14 +172,15 @@ int dumpFile(const char* path, Printer& printer, Walk walk) {
     printer.finish();
     return 1;
   }
-  FieldReader reader(file);
+  StreamFieldReader reader(file);
   Ending<Outcome> ending;
   try {
     ending = walk(reader, printer);
-  } catch (const FileEndsEarly& early) {
+  } catch (FileEndsEarly& early) {
     ending = {Outcome::fileEndsEarly, early.field,
               "the file ends at byte " + std::to_string(reader.offset()) + ", inside this field",
               early.index};
+    ending.fieldBytes = std::move(early.bytes);
   }
   ending.offset = reader.offset();
   ending.unread = reader.describeUnread();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -62,6 +63,7 @@ class File {
  private:
   friend File openForReading(const std::string& path, SystemError& failure);
   friend File createForWriting(const std::string& path, SystemError& failure);
+  friend File createNew(const std::string& path, SystemError& failure);
   friend std::optional<FileIdentity> identityAt(const std::string& path);
   // A POSIX descriptor or a Windows handle; -1 is neither.
   static constexpr std::intptr_t kNoHandle = -1;
@@ -75,6 +77,15 @@ File openForReading(const std::string& path, SystemError& failure);
 
 // A new file for writing, or an existing one emptied; others may write to it meanwhile.
 File createForWriting(const std::string& path, SystemError& failure);
+
+// A file that does not exist yet, for writing; never an existing one.
+File createNew(const std::string& path, SystemError& failure);
+
+// Puts the file at `from` in the place of `to`, replacing any file there, in one step.
+bool replaceFile(const std::string& from, const std::string& to, SystemError& failure);
+
+// Standard input as the bytes it holds: no line ends translated.
+std::FILE* standardInputAsBytes();
 
 // The identity of the file at `path`, if there is one.
 std::optional<FileIdentity> identityAt(const std::string& path);

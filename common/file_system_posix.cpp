@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "file_system.hpp"
@@ -105,6 +106,22 @@ File createForWriting(const std::string& path, SystemError& failure) {
   File file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
   if (!file.isOpen()) failure = errorOf(errno);
   return file;
+}
+
+File createNew(const std::string& path, SystemError& failure) {
+  File file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+  if (!file.isOpen()) failure = errorOf(errno);
+  return file;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, SystemError& failure) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  failure = errorOf(errno);
+  return false;
+}
+
+std::FILE* standardInputAsBytes() {
+  return stdin;
 }
 
 std::optional<FileIdentity> identityAt(const std::string& path) {

@@ -2,6 +2,8 @@
 // GetLastError() for errors. Paths arrive in UTF-8 and are handed to the system in UTF-16, so a
 // name in any script opens whatever the system's code page.
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -167,6 +169,27 @@ File createForWriting(const std::string& path, SystemError& failure) {
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) failure = errorOf(GetLastError());
   return File(portableHandle(handle));
+}
+
+File createNew(const std::string& path, SystemError& failure) {
+  const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) failure = errorOf(GetLastError());
+  return File(portableHandle(handle));
+}
+
+bool replaceFile(const std::string& from, const std::string& to, SystemError& failure) {
+  if (MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  failure = errorOf(GetLastError());
+  return false;
+}
+
+std::FILE* standardInputAsBytes() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  return stdin;
 }
 
 std::optional<FileIdentity> identityAt(const std::string& path) {

@@ -77,22 +77,41 @@ void appendEscaped(std::string& out, unsigned char c) {
   }
 }
 
+void appendHexDigits(std::string& out, std::string_view bytes) {
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
+    out += kHexDigits[c >> 4];
+    out += kHexDigits[c & 0xF];
+  }
+}
+
 }  // namespace
 
+std::string withInvalidUtf8Replaced(std::string_view bytes) {
+  std::string text;
+  while (!bytes.empty()) {
+    const std::size_t length = validSequenceLength(bytes);
+    text += length == 0 ? kReplacement : bytes.substr(0, length);
+    bytes.remove_prefix(std::max<std::size_t>(length, 1));
+  }
+  return text;
+}
+
 void JsonWriter::beginObject() {
-  open('}');
+  if (out_ != nullptr) open('}');
 }
 void JsonWriter::endObject() {
-  close();
+  if (out_ != nullptr) close();
 }
 void JsonWriter::beginArray() {
-  open(']');
+  if (out_ != nullptr) open(']');
 }
 void JsonWriter::endArray() {
-  close();
+  if (out_ != nullptr) close();
 }
 
 void JsonWriter::key(std::string_view name) {
+  if (out_ == nullptr) return;
   beforeValue();
   // Keys are the printers' own names, plain ASCII: nothing to escape.
   buffer_ += '"';
@@ -102,6 +121,7 @@ void JsonWriter::key(std::string_view name) {
 }
 
 void JsonWriter::number(std::int64_t value) {
+  if (out_ == nullptr) return;
   beforeValue();
   char digits[24];
   buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
@@ -109,6 +129,7 @@ void JsonWriter::number(std::int64_t value) {
 }
 
 void JsonWriter::number(float value) {
+  if (out_ == nullptr) return;
   beforeValue();
   if (!std::isfinite(value)) {
     buffer_ += "null";
@@ -123,11 +144,13 @@ void JsonWriter::number(float value) {
 }
 
 void JsonWriter::boolean(bool value) {
+  if (out_ == nullptr) return;
   beforeValue();
   write(value ? "true" : "false");
 }
 
 void JsonWriter::string(std::string_view bytes) {
+  if (out_ == nullptr) return;
   beforeValue();
   appendString(bytes);
   write({});
@@ -158,14 +181,25 @@ void JsonWriter::appendString(std::string_view bytes) {
 }
 
 void JsonWriter::hex(std::string_view bytes) {
+  beginHex();
+  hexPart(bytes);
+  endHex();
+}
+
+void JsonWriter::beginHex() {
+  if (out_ == nullptr) return;
   beforeValue();
   buffer_ += '"';
-  for (const char byte : bytes) {
-    const auto c = static_cast<unsigned char>(byte);
-    buffer_ += kHexDigits[c >> 4];
-    buffer_ += kHexDigits[c & 0xF];
-  }
-  write("\"");
+}
+
+void JsonWriter::hexPart(std::string_view bytes) {
+  if (out_ == nullptr) return;
+  appendHexDigits(buffer_, bytes);
+  write({});
+}
+
+void JsonWriter::endHex() {
+  if (out_ != nullptr) write("\"");
 }
 
 void JsonWriter::closeAll() {
@@ -173,6 +207,7 @@ void JsonWriter::closeAll() {
 }
 
 bool JsonWriter::finish() {
+  if (out_ == nullptr) return true;
   buffer_ += '\n';
   const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
   buffer_.clear();

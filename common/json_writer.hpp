@@ -3,7 +3,8 @@
 // A streaming JSON writer: each value goes out as it is given, in the order given, so a document
 // of any size takes constant memory. It keeps the document valid UTF-8 and valid JSON: strings
 // are escaped and invalid UTF-8 in them is replaced, and a float that JSON cannot hold (NaN, an
-// infinity) is written as null, for the caller to say which it was.
+// infinity) is written as null, for the caller to say which it was. A writer of no stream
+// writes nothing: a document read back follows the shape of the one that was written.
 
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace common {
+
+// `bytes` as a JSON string of the writer holds them, unescaped: each byte that is not part of
+// valid UTF-8 replaced by U+FFFD.
+std::string withInvalidUtf8Replaced(std::string_view bytes);
 
 class JsonWriter {
  public:
@@ -31,6 +36,10 @@ class JsonWriter {
   void string(std::string_view bytes);
   // Two lowercase hex digits per byte, as one string.
   void hex(std::string_view bytes);
+  // The same string in parts, for bytes too many to hold at once.
+  void beginHex();
+  void hexPart(std::string_view bytes);
+  void endHex();
 
   // Closes every open object and array; they are left open only when a run stops early.
   void closeAll();

@@ -3,8 +3,6 @@
 // run ends: a record left open by a stop is closed and marked incomplete, and the "end"
 // member says what stopped the run, where, and which bytes no field accounts for.
 
-#include <cstdio>
-
 #include "common/json_report.hpp"
 #include "printer.hpp"
 
@@ -17,7 +15,7 @@ constexpr const char* kOutcomeNames[] = {"complete", "fileEndsEarly", "headerRef
 
 class JsonPrinter final : public Printer {
  public:
-  explicit JsonPrinter(const char* path) : report_(stdout, "ske", path) {}
+  explicit JsonPrinter(common::JsonReport& report) : report_(report) {}
 
   void header(Span span, std::int32_t value) override {
     report_.integerField("header", span, value);
@@ -55,13 +53,13 @@ class JsonPrinter final : public Printer {
   bool finish() override { return report_.finish(); }
 
  private:
-  common::JsonReport report_;
+  common::JsonReport& report_;
 };
 
 }  // namespace
 
-std::unique_ptr<Printer> makeJsonPrinter(const char* path) {
-  return std::make_unique<JsonPrinter>(path);
+std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report) {
+  return std::make_unique<JsonPrinter>(report);
 }
 
 }  // namespace skedump

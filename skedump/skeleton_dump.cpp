@@ -7,15 +7,21 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/document_reader.hpp"
 #include "printer.hpp"
 #include "run.hpp"
 
 namespace skedump {
 namespace {
+
+// The document of a dump: its format, and the members that number its records.
+constexpr std::string_view kNumbering[] = {"number"};
+constexpr common::DocumentFormat kDocument{"ske", kNumbering};
 
 constexpr int kFloatsPerBone = 12;
 
@@ -67,9 +73,18 @@ Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
 }  // namespace
 
 int run(const char* path, Form form) {
-  const std::unique_ptr<Printer> printer =
-      form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  return common::dumpFile<Outcome>(path, *printer, walkSkeleton);
+  if (form == Form::json) {
+    common::JsonReport report(stdout, kDocument.format, path);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkeleton);
+  }
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkeleton);
+}
+
+int reverse(const char* document, const char* output) {
+  return common::writeFromDocument(document, output, kDocument,
+                                   [](common::FieldReader& reader, common::JsonReport& shape) {
+                                     walkSkeleton(reader, *makeJsonPrinter(shape));
+                                   });
 }
 
 }  // namespace skedump

@@ -3,8 +3,6 @@
 // however the run ends: records left open by a stop are closed and marked incomplete, and the
 // "end" member says what stopped the run, where, and which bytes no field accounts for.
 
-#include <cstdio>
-
 #include "common/json_report.hpp"
 #include "printer.hpp"
 
@@ -29,7 +27,7 @@ const char* axisKey(Axis axis) {
 
 class JsonPrinter final : public Printer {
  public:
-  explicit JsonPrinter(const char* path) : report_(stdout, "skn", path) {}
+  explicit JsonPrinter(common::JsonReport& report) : report_(report) {}
 
   void header(Span span, std::int32_t value) override {
     report_.integerField("header", span, value);
@@ -106,13 +104,13 @@ class JsonPrinter final : public Printer {
     if (axis == Axis::y) report_.endObject();
   }
 
-  common::JsonReport report_;
+  common::JsonReport& report_;
 };
 
 }  // namespace
 
-std::unique_ptr<Printer> makeJsonPrinter(const char* path) {
-  return std::make_unique<JsonPrinter>(path);
+std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report) {
+  return std::make_unique<JsonPrinter>(report);
 }
 
 }  // namespace skndump

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/field_reader.hpp"
+#include "common/json_report.hpp"
 
 namespace skndump {
 
@@ -54,6 +55,8 @@ class Printer : public common::DumpPrinter<Ending> {
 };
 
 std::unique_ptr<Printer> makeTextPrinter(const char* path);
-std::unique_ptr<Printer> makeJsonPrinter(const char* path);
+// The document's printer: on a report of standard output, or on the shape of a document being
+// read back.
+std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report);
 
 }  // namespace skndump

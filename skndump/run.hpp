@@ -10,4 +10,9 @@ enum class Form { text, json };
 // early, or the report could not be written.
 int run(const char* path, Form form = Form::text);
 
+// Writes the file that the document at `document` describes (a document of this tool's
+// --json, "-" for standard input) to `output`, which is replaced only once the whole document
+// is taken. Returns the exit code: 0 when the file is written, 1 after an "***ERROR" line.
+int reverse(const char* document, const char* output);
+
 }  // namespace skndump

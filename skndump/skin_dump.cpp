@@ -10,14 +10,20 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "common/document_reader.hpp"
 #include "printer.hpp"
 #include "run.hpp"
 
 namespace skndump {
 namespace {
+
+// The document of a dump: its format, and the members that number its records.
+constexpr std::string_view kNumbering[] = {"number"};
+constexpr common::DocumentFormat kDocument{"skn", kNumbering};
 
 constexpr FieldName kHeader{"header1", "header"};
 constexpr FieldName kVertexCount{"NumberOf Verticies", "vertexCount"};
@@ -116,9 +122,18 @@ Ending walkSkin(common::FieldReader& reader, Printer& printer) {
 }  // namespace
 
 int run(const char* path, Form form) {
-  const std::unique_ptr<Printer> printer =
-      form == Form::json ? makeJsonPrinter(path) : makeTextPrinter(path);
-  return common::dumpFile<Outcome>(path, *printer, walkSkin);
+  if (form == Form::json) {
+    common::JsonReport report(stdout, kDocument.format, path);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkin);
+  }
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkin);
+}
+
+int reverse(const char* document, const char* output) {
+  return common::writeFromDocument(document, output, kDocument,
+                                   [](common::FieldReader& reader, common::JsonReport& shape) {
+                                     walkSkin(reader, *makeJsonPrinter(shape));
+                                   });
 }
 
 }  // namespace skndump

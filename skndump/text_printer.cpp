@@ -113,7 +113,7 @@ class TextPrinter final : public Printer {
     return axis == Axis::y;
   }
   void fileEndsEarly(const Ending& ending) {
-    std::string where = ending.field.label;
+    std::string where(ending.field.label);
     if (recordKind_ != nullptr) {
       where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
     }

@@ -92,6 +92,23 @@ def check_float(what, node, data, path):
         fail(what, f"{path}: {node['value']} does not read back to the file's bytes {raw.hex()}")
 
 
+def check_every_byte(what, document, data):
+    """The dumpers: the bytes after the last field, and those of a field the file ends in."""
+    end = document["end"]
+    if "unread" not in end:
+        return
+    unread = end["unread"]
+    rest = data[unread["offset"]:]
+    checked["fields"] += 1
+    if unread["count"] != len(rest) or unread["firstBytes"] != rest[:16].hex():
+        fail(what, f"unread: {unread['count']} bytes from {unread['offset']}, not the file's")
+    if unread.get("bytes", rest.hex() if len(rest) <= 16 else None) != rest.hex():
+        fail(what, "unread: bytes are not every byte after the last field")
+    cut = bytes.fromhex(end.get("fieldBytes", ""))
+    if cut and (end["outcome"] != "fileEndsEarly" or data[end["offset"] - len(cut):] != cut):
+        fail(what, f"fieldBytes {cut.hex()} are not the bytes the file ends with")
+
+
 def check_runs(what, document, data):
     """bafdump: each run's sample values against the sample words after its control word."""
     for bone in document.get("bones", []):
@@ -146,6 +163,8 @@ def document_of(tool, data, folder, validator, what):
     if list(document)[-1] != "end":
         fail(what, "the last member is not end")
     check_fields(what, document, data)
+    if tool in ("skedump", "skndump", "bafdump"):
+        check_every_byte(what, document, data)
     if tool == "bafdump":
         check_runs(what, document, data)
     if tool == "surfstamp":

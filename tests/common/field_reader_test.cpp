@@ -15,7 +15,7 @@ constexpr common::FieldName kValue{"value", "values"};
 
 TEST(FieldReader, ReadsLittleEndianFieldsAndKnowsWhereEachLies) {
   std::istringstream file(std::string("\xfe\xff\xff\xff\x34\x12\x80\x00\x00\xc0\x3f", 11));
-  common::FieldReader reader(file);
+  common::StreamFieldReader reader(file);
   EXPECT_EQ(reader.i32(kCount), -2);
   EXPECT_EQ(reader.u16(kValue), 0x1234);
   EXPECT_EQ(reader.last().offset, 4u);
@@ -27,14 +27,15 @@ TEST(FieldReader, ReadsLittleEndianFieldsAndKnowsWhereEachLies) {
 
 TEST(FieldReader, AShortReadNamesTheFieldAndKeepsTheBytesItGot) {
   std::istringstream file(std::string("\x01\x02\x03", 3));
-  common::FieldReader reader(file);
+  common::StreamFieldReader reader(file);
   reader.u16(kCount);
   try {
     reader.u16(kValue, 4);
     FAIL() << "a field the file ends in was read";
   } catch (const common::FileEndsEarly& early) {
-    EXPECT_STREQ(early.field.key, "values");
+    EXPECT_EQ(early.field.key, "values");
     EXPECT_EQ(early.index, 4);
+    EXPECT_EQ(early.bytes, "\x03");
   }
   EXPECT_EQ(reader.offset(), 3u);  // the one byte of the field that was there
 }
@@ -43,7 +44,7 @@ TEST(FieldReader, DescribesTheBytesNoFieldAccountsFor) {
   std::string bytes(40, '\x07');
   bytes[2] = '\x01';
   std::istringstream file(bytes);
-  common::FieldReader reader(file);
+  common::StreamFieldReader reader(file);
   reader.u16(kCount);
   const common::Unread unread = reader.describeUnread();
   EXPECT_EQ(unread.count, 38u);

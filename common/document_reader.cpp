@@ -1,0 +1,673 @@
+#include "document_reader.hpp"
+
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <optional>
+
+#include "json_writer.hpp"
+#include "report.hpp"
+
+namespace common {
+
+namespace {
+
+// Members that describe the old file's layout, in every document; a tool adds its numbering.
+constexpr std::string_view kLayoutKeys[] = {"offset", "size", "complete", "file"};
+// A float's text and bits, a name's text: far longer than any a dump writes.
+constexpr std::size_t kMostScalarBytes = 64;
+
+struct Range {
+  std::int64_t least;
+  std::int64_t most;
+  const char* what;
+};
+
+Range rangeOf(FieldType type) {
+  switch (type) {
+    case FieldType::i8:
+      return {-128, 127, "a signed byte (-128 to 127)"};
+    case FieldType::u8:
+      return {0, 255, "an unsigned byte (0 to 255)"};
+    case FieldType::u16:
+    case FieldType::q15:
+      return {0, 65535, "an unsigned 16-bit number (0 to 65535)"};
+    case FieldType::i32:
+      return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
+              "a signed 32-bit number (-2147483648 to 2147483647)"};
+  }
+  return {};
+}
+
+// A whole number, as JSON may write one: 5, -5, also 5.0 or 5e0.
+std::optional<std::int64_t> wholeNumberOf(std::string_view text) {
+  const char* end = text.data() + text.size();
+  std::int64_t value = 0;
+  const auto whole = std::from_chars(text.data(), end, value);
+  if (whole.ec == std::errc() && whole.ptr == end) return value;
+  double real = 0;
+  const auto decimal = std::from_chars(text.data(), end, real);
+  if (decimal.ec != std::errc() || decimal.ptr != end || real != std::floor(real) ||
+      std::fabs(real) > 1e18) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(real);
+}
+
+// The float32 the text reads as, rounded once: never through a double.
+std::optional<float> floatOf(std::string_view text) {
+  const char* end = text.data() + text.size();
+  float value = 0;
+  const auto read = std::from_chars(text.data(), end, value);
+  if (read.ec != std::errc() || read.ptr != end) return std::nullopt;
+  return value;
+}
+
+std::optional<std::uint32_t> bitsOf(std::string_view hex) {
+  if (hex.size() != 8) return std::nullopt;
+  std::uint32_t bits = 0;
+  for (const char c : hex) {
+    const int digit = hexDigitValue(static_cast<unsigned char>(c));
+    if (digit < 0) return std::nullopt;
+    bits = bits << 4 | static_cast<std::uint32_t>(digit);
+  }
+  return bits;
+}
+
+std::string numberText(std::int64_t value) {
+  return std::to_string(value);
+}
+
+}  // namespace
+
+DocumentFieldReader::DocumentFieldReader(JsonReader& json, const DocumentFormat& format,
+                                         const JsonReport& shape, OutputFile& out)
+    : json_(json), format_(format), shape_(shape), out_(out) {
+  const std::string opening =
+      "a document of this tool begins {\"format\": \"" + std::string(format.format) + "\"";
+  if (json_.next() != Token::beginObject) json_.fail(opening);
+  levels_.push_back({true, {}, -1, 0});
+  if (json_.next() != Token::key || json_.key() != "format") json_.fail(opening);
+  if (json_.next() != Token::string) refuse("/format", opening);
+  const std::string given = json_.stringValue(kMostScalarBytes);
+  if (given != format.format) {
+    refuse("/format", "a document of \"" + given + "\" files, not of \"" +
+                          std::string(format.format) + "\" files");
+  }
+}
+
+void DocumentFieldReader::finish() {
+  readToTheEnd(std::nullopt);
+}
+
+void DocumentFieldReader::integer(const char* key, std::int64_t value) {
+  const Token token = take();
+  if (token != Token::key || json_.key() != key) return putBack(token);
+  const std::string pointer = memberPointer(key);
+  const std::optional<std::int64_t> given =
+      take() == Token::number ? wholeNumberOf(json_.numberText()) : std::nullopt;
+  if (!given) refuse(pointer, "a whole number should be here");
+  if (*given != value) {
+    refuse(pointer,
+           "is " + numberText(*given) + ", but the fields before it make it " + numberText(value));
+  }
+}
+
+void DocumentFieldReader::boolean(const char* key, bool value) {
+  const Token token = take();
+  if (token != Token::key || json_.key() != key) return putBack(token);
+  const std::string pointer = memberPointer(key);
+  if (take() != Token::boolean) refuse(pointer, "true or false should be here");
+  if (json_.booleanValue() != value) {
+    refuse(pointer, std::string("is ") + (value ? "false" : "true") +
+                        ", but the fields before it make it " + (value ? "true" : "false"));
+  }
+}
+
+std::string DocumentFieldReader::pointer() const {
+  std::vector<PathSegment> segments;
+  for (std::size_t i = 1; i < levels_.size(); ++i) {
+    segments.push_back({levels_[i].key, levels_[i].index});
+  }
+  return pointerOf(segments);
+}
+
+std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::int64_t index) {
+  const Place& place = placeOf(field, index);
+  const FieldValue value = readValue(reach(place, field, index, sizeOf(type)), place);
+  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  if (value.isNull || value.bits) refuse(where(), "a number should be here");
+  if (type == FieldType::q15) return writeQ15(value.number, place);
+  const std::optional<std::int64_t> whole = wholeNumberOf(value.number);
+  if (!whole) refuse(where(), value.number + " is not a whole number");
+  const Range range = rangeOf(type);
+  if (*whole < range.least || *whole > range.most) {
+    refuse(where(), value.number + " is not " + range.what);
+  }
+  writeField(static_cast<std::uint32_t>(*whole), sizeOf(type));
+  return *whole;
+}
+
+float DocumentFieldReader::real(FieldName field, std::int64_t index) {
+  const Place& place = placeOf(field, index);
+  const FieldValue value = readValue(reach(place, field, index, 4), place);
+  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  std::uint32_t bits = 0;
+  if (value.isNull) {
+    // JSON has no NaN and no infinities: the dump gives them as null and their bits.
+    if (!value.bits) refuse(where(), "null is no float: give a NaN or an infinity by its \"bits\"");
+    bits = *value.bits;
+  } else {
+    const std::optional<float> number = floatOf(value.number);
+    if (!number) refuse(where(), value.number + " is not a number a 32-bit float holds");
+    bits = std::bit_cast<std::uint32_t>(*number);
+    if (value.bits && *value.bits != bits) {
+      refuse(where(), "its value and its bits are two different floats: drop one of them");
+    }
+  }
+  writeField(bits, 4);
+  return std::bit_cast<float>(bits);
+}
+
+void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, std::int64_t index) {
+  const Place& place = placeOf(field, index);
+  const std::string where = pointerOf({place.segments.data(), place.size});
+  const Token first = reach(place, field, index, count);
+  // Valid UTF-8 of `count` bytes, or U+FFFD for each of them, is at most this long.
+  const std::size_t mostText = 3 * count;
+  std::optional<std::string> given;
+  std::optional<std::uint64_t> hexBytes;
+  if (first == Token::string) {
+    given = json_.stringValue(mostText);
+  } else if (first == Token::beginObject) {
+    for (Token token = take(); token != Token::endObject; token = take()) {
+      const std::string key(json_.key());
+      const Token value = take();
+      if (key == "text" && value == Token::string) {
+        given = json_.stringValue(mostText);
+      } else if (key == "hex" && value == Token::string) {
+        hexBytes =
+            readHex(memberPointerIn(where, key), count,
+                    "more bytes than its length of " + numberText(static_cast<std::int64_t>(count)),
+                    [&, written = std::size_t{0}](std::string_view bytes) mutable {
+                      std::memcpy(out + written, bytes.data(), bytes.size());
+                      written += bytes.size();
+                    });
+      } else if (key == "offset" || key == "size") {
+        json_.skipValue(value);
+      } else {
+        refuse(memberPointerIn(where, key), "a name has its \"text\" or its \"hex\", not this");
+      }
+    }
+  } else {
+    refuse(where, "a name should be here: its text, or {\"text\": ..., \"hex\": ...}");
+  }
+  const std::string length = numberText(static_cast<std::int64_t>(count));
+  if (hexBytes) {
+    if (*hexBytes != count) {
+      refuse(where, "the name has " + numberText(static_cast<std::int64_t>(*hexBytes)) +
+                        " bytes, but the length before it is " + length);
+    }
+    const std::string_view bytes(out, count);
+    if (given && *given != withInvalidUtf8Replaced(bytes.substr(0, bytes.find('\0')))) {
+      refuse(where, "its text and its hex are two different names: drop one of them");
+    }
+  } else if (given) {
+    if (given->size() != count) {
+      refuse(where, "the name has " + numberText(static_cast<std::int64_t>(given->size())) +
+                        " bytes of UTF-8, but the length before it is " + length);
+    }
+    std::memcpy(out, given->data(), count);
+  } else {
+    refuse(where, "the name needs its \"text\" or its \"hex\"");
+  }
+  fieldStart_ = offset_;
+  out_.write(std::string_view(out, count));
+  offset_ += count;
+}
+
+const DocumentFieldReader::Place& DocumentFieldReader::placeOf(FieldName field,
+                                                               std::int64_t index) {
+  // The record's place is looked up again only when the shape has changed since.
+  if (shape_.version() != placeVersion_ || recordSize_ == 0) {
+    recordSize_ = shape_.recordPath(place_.segments) + 1;
+    placeVersion_ = shape_.version();
+  }
+  place_.size = recordSize_ - 1;
+  for (std::string_view key = field.key; !key.empty();) {
+    const std::size_t slash = key.find('/');
+    place_.segments[place_.size++] = {key.substr(0, slash)};
+    key = slash == key.npos ? std::string_view() : key.substr(slash + 1);
+  }
+  if (index >= 0) place_.segments[place_.size++] = {{}, index};
+  if (!field.member.empty()) place_.segments[place_.size++] = {field.member};
+  return place_;
+}
+
+DocumentFieldReader::Token DocumentFieldReader::reach(const Place& place, FieldName field,
+                                                      std::int64_t index, std::size_t size) {
+  while (!standsWithin(place)) leave();
+  for (;;) {
+    const std::size_t depth = levels_.size() - 1;
+    const PathSegment& wanted = place.segments[depth];
+    const bool last = depth + 1 == place.size;
+    Token token = take();
+    if (levels_.back().object) {
+      while (token == Token::key && json_.key() != wanted.key && !isTheEnd(token)) {
+        putBack(token);
+        skipMember();
+        token = take();
+      }
+      // The fields are over at the end of the object, or where the document's "end" begins.
+      if (token == Token::endObject || isTheEnd(token)) {
+        putBack(token);
+        missing(place, field, index, size);
+      }
+      token = take();
+      if (last) return token;
+      enter(token, std::string(wanted.key), -1);
+    } else {
+      if (token == Token::endArray) {
+        putBack(token);
+        missing(place, field, index, size);
+      }
+      const std::int64_t element = levels_.back().elements++;
+      if (element != wanted.index) {
+        skipFieldless(token, {}, element);
+        continue;
+      }
+      if (last) return token;
+      enter(token, {}, element);
+    }
+  }
+}
+
+bool DocumentFieldReader::standsWithin(const Place& place) const {
+  if (levels_.size() - 1 > place.size) return false;
+  for (std::size_t i = 1; i < levels_.size(); ++i) {
+    const PathSegment& segment = place.segments[i - 1];
+    if (levels_[i].key != segment.key || levels_[i].index != segment.index) return false;
+  }
+  return true;
+}
+
+void DocumentFieldReader::enter(Token token, std::string key, std::int64_t index) {
+  if (token != Token::beginObject && token != Token::beginArray) {
+    const std::string where = key.empty() ? elementPointer(index) : memberPointer(key);
+    refuse(where, "an object or an array should be here");
+  }
+  levels_.push_back({token == Token::beginObject, std::move(key), index, 0});
+}
+
+void DocumentFieldReader::leave() {
+  for (;;) {
+    const Token token = take();
+    if (token == Token::endObject || token == Token::endArray) {
+      levels_.pop_back();
+      return;
+    }
+    if (levels_.back().object) {
+      putBack(token);
+      skipMember();
+    } else {
+      skipFieldless(token, {}, levels_.back().elements++);
+    }
+  }
+}
+
+void DocumentFieldReader::skipMember() {
+  take();  // the key
+  std::string key(json_.key());
+  const Token value = take();
+  if (isLayout(key)) return json_.skipValue(value);
+  skipFieldless(value, std::move(key), -1);
+}
+
+void DocumentFieldReader::skipFieldless(Token first, std::string key, std::int64_t index) {
+  if (first != Token::beginObject && first != Token::beginArray) {
+    const std::string where = key.empty() ? elementPointer(index) : memberPointer(key);
+    refuse(where,
+           "no field of the file is here: the fields before it (its counts, lengths and "
+           "checks) do not reach it");
+  }
+  enter(first, std::move(key), index);
+  leave();
+}
+
+bool DocumentFieldReader::isTheEnd(Token token) const {
+  return token == Token::key && levels_.size() == 1 && json_.key() == "end";
+}
+
+bool DocumentFieldReader::isLayout(std::string_view key) const {
+  for (const std::string_view layout : kLayoutKeys) {
+    if (key == layout) return true;
+  }
+  for (const std::string_view numbering : format_.numbering) {
+    if (key == numbering) return true;
+  }
+  return false;
+}
+
+void DocumentFieldReader::missing(const Place& place, FieldName field, std::int64_t index,
+                                  std::size_t size) {
+  const TextPosition at = json_.position();
+  const std::string where = pointerOf({place.segments.data(), place.size});
+  const std::string outcome = readToTheEnd(size);
+  // A document of a file that ends inside a field: what the file holds of it was written.
+  if (outcome == "fileEndsEarly") throw FileEndsEarly{field, index, {}};
+  if (outcome == "cannotOpen") {
+    refuse({}, "the document is of a file that could not be opened: it describes no file");
+  }
+  throw JsonError{
+      "missing, though the fields before it ask for it (a document of a file that "
+      "ends here says \"outcome\": \"fileEndsEarly\")",
+      at, where};
+}
+
+std::string DocumentFieldReader::readToTheEnd(std::optional<std::size_t> fieldSize) {
+  while (levels_.size() > 1) leave();
+  std::string outcome;
+  for (Token token = take(); token != Token::endObject; token = take()) {
+    if (json_.key() != "end") {
+      putBack(token);
+      skipMember();
+      continue;
+    }
+    outcome = readEnd(fieldSize);
+  }
+  levels_.pop_back();
+  json_.next();  // the end of the document, or the text after it refused
+  return outcome;
+}
+
+std::string DocumentFieldReader::readEnd(std::optional<std::size_t> fieldSize) {
+  enter(take(), "end", -1);
+  if (!levels_.back().object) refuse("/end", "an object should be here");
+  std::string outcome;
+  for (Token token = take(); token != Token::endObject; token = take()) {
+    const std::string key(json_.key());
+    const std::string where = memberPointer(key);
+    const Token value = take();
+    if (key == "outcome" && value == Token::string) {
+      outcome = json_.stringValue(kMostScalarBytes);
+    } else if (key == "fieldBytes" && value == Token::string) {
+      // Fewer bytes than the field has: with all of them, the file would not end inside it.
+      const std::uint64_t most = fieldSize ? (*fieldSize > 0 ? *fieldSize - 1 : 0) : 0;
+      readHex(where, most,
+              fieldSize ? "as many bytes as the field has, or more: the file would not end in it"
+                        : "the bytes of a field the file ends in, but it ends in none",
+              [this](std::string_view bytes) { writeBytes(bytes); });
+    } else if (key == "unread" && value == Token::beginObject) {
+      putBack(value);
+      readUnread(fieldSize.has_value());
+    } else if (key == "offset" || key == "field" || key == "reason") {
+      json_.skipValue(value);
+    } else {
+      refuse(where, "not a member of \"end\"");
+    }
+  }
+  levels_.pop_back();
+  return outcome;
+}
+
+void DocumentFieldReader::readUnread(bool stoppedInField) {
+  enter(take(), "unread", -1);
+  std::optional<std::uint64_t> count;
+  TextPosition countAt;
+  std::string firstBytes;
+  std::optional<std::uint64_t> written;
+  const char* noneAfterACut = "bytes after the last field, but the file ends inside a field";
+  for (Token token = take(); token != Token::endObject; token = take()) {
+    const std::string key(json_.key());
+    const std::string where = memberPointer(key);
+    const Token value = take();
+    if (key == "count" && value == Token::number) {
+      const std::optional<std::int64_t> whole = wholeNumberOf(json_.numberText());
+      if (!whole || *whole < 0) refuse(where, "a count of bytes should be here");
+      count = static_cast<std::uint64_t>(*whole);
+      countAt = json_.position();
+    } else if (key == "firstBytes" && value == Token::string) {
+      readHex(where, kUnreadShown, "more than the first 16 bytes",
+              [&](std::string_view bytes) { firstBytes += bytes; });
+    } else if (key == "bytes" && value == Token::string) {
+      written = readHex(where, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),
+                        noneAfterACut, [this](std::string_view bytes) { writeBytes(bytes); });
+    } else if (key == "offset") {
+      json_.skipValue(value);
+    } else {
+      refuse(where, "not a member of \"unread\"");
+    }
+  }
+  const std::string where = pointer();
+  levels_.pop_back();
+  if (written) {
+    if (count && *count != *written) {
+      throw JsonError{"says " + std::to_string(*count) + " bytes, but \"bytes\" has " +
+                          std::to_string(*written) + ": drop the count",
+                      countAt, where + "/count"};
+    }
+    return;
+  }
+  if (!count || *count == 0) return;
+  // A document without "bytes" holds the first 16 of them: enough when there are no more.
+  if (*count != firstBytes.size()) {
+    refuse(where, "only the first " + std::to_string(firstBytes.size()) + " of the " +
+                      std::to_string(*count) +
+                      " bytes after the last field are here: give them "
+                      "all as \"bytes\"");
+  }
+  if (stoppedInField) refuse(where, noneAfterACut);
+  writeBytes(firstBytes);
+}
+
+DocumentFieldReader::Token DocumentFieldReader::take() {
+  if (hasPending_) {
+    hasPending_ = false;
+    return pending_;
+  }
+  return json_.next();
+}
+
+std::string DocumentFieldReader::memberPointer(std::string_view key) const {
+  return memberPointerIn(pointer(), key);
+}
+
+std::string DocumentFieldReader::memberPointerIn(const std::string& container,
+                                                 std::string_view key) {
+  const PathSegment segment{key};
+  return container + pointerOf({&segment, 1});
+}
+
+std::string DocumentFieldReader::elementPointer(std::int64_t index) const {
+  const PathSegment segment{{}, index};
+  return pointer() + pointerOf({&segment, 1});
+}
+
+void DocumentFieldReader::refuse(const std::string& pointer, std::string message) const {
+  throw JsonError{std::move(message), json_.position(), pointer};
+}
+
+DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, const Place& place) {
+  FieldValue value;
+  if (first == Token::number) {
+    value.number = json_.numberText();
+    return value;
+  }
+  if (first == Token::null) {
+    value.isNull = true;
+    return value;
+  }
+  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  if (first != Token::beginObject) refuse(where(), "a field should be here: {\"value\": ...}");
+  bool given = false;
+  for (Token token = take(); token != Token::endObject; token = take()) {
+    // The key is seen in the reader's buffer: told apart before the value is read.
+    const std::string_view key = json_.key();
+    const bool isValue = key == "value";
+    const bool isBits = key == "bits";
+    const bool isIgnored = key == "offset" || key == "size" || key == "nonFinite";
+    const std::string unknown = isValue || isBits || isIgnored ? "" : std::string(key);
+    const Token member = take();
+    if (isValue && (member == Token::number || member == Token::null)) {
+      given = true;
+      value.isNull = member == Token::null;
+      value.number = value.isNull ? std::string_view() : json_.numberText();
+    } else if (isBits && member == Token::string) {
+      value.bits = bitsOf(json_.stringValue(kMostScalarBytes));
+      if (!value.bits) refuse(memberPointerIn(where(), "bits"), "eight hex digits should be here");
+    } else if (isIgnored) {
+      json_.skipValue(member);
+    } else {
+      const std::string_view named = unknown.empty() ? (isValue ? "value" : "bits") : unknown;
+      refuse(memberPointerIn(where(), named), "a field has its \"value\", not this");
+    }
+  }
+  if (!given) refuse(where(), "the field needs its \"value\"");
+  return value;
+}
+
+std::uint16_t DocumentFieldReader::writeQ15(const std::string& number, const Place& place) {
+  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  const std::optional<float> value = floatOf(number);
+  if (!value) refuse(where(), number + " is not a number a 32-bit float holds");
+  if (!(*value >= -1.0f && *value < 1.0f)) refuse(where(), number + " is not in [-1, 1)");
+  // Scaling by a power of two is exact: the sample is the word it gives, or not a sample.
+  const float scaled = *value * 32768.0f;
+  if (scaled != std::floor(scaled)) refuse(where(), number + " is not a multiple of 1/32768");
+  const auto word = static_cast<std::uint16_t>(static_cast<std::int16_t>(scaled));
+  writeField(word, 2);
+  return word;
+}
+
+void DocumentFieldReader::writeField(std::uint32_t bits, std::size_t size) {
+  char bytes[4];
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(bits >> (8 * i));
+  fieldStart_ = offset_;
+  writeBytes(std::string_view(bytes, size));
+}
+
+void DocumentFieldReader::writeBytes(std::string_view bytes) {
+  out_.write(bytes);
+  offset_ += bytes.size();
+}
+
+std::uint64_t DocumentFieldReader::readHex(const std::string& where, std::uint64_t most,
+                                           const std::string& tooMany,
+                                           const std::function<void(std::string_view)>& sink) {
+  std::uint64_t count = 0;
+  int high = -1;  // the first digit of a byte whose second is in the next piece
+  std::string bytes;
+  json_.stringPieces([&](std::string_view digits) {
+    bytes.clear();
+    for (const char c : digits) {
+      const int digit = hexDigitValue(static_cast<unsigned char>(c));
+      if (digit < 0) refuse(where, "hex digits, two a byte, should be here");
+      if (high < 0) {
+        high = digit;
+        continue;
+      }
+      bytes += static_cast<char>(high << 4 | digit);
+      high = -1;
+    }
+    count += bytes.size();
+    if (count > most) refuse(where, tooMany);
+    sink(bytes);
+  });
+  if (high >= 0) refuse(where, "an odd number of hex digits: two a byte");
+  return count;
+}
+
+namespace {
+
+// Closes a document's file, never standard input.
+struct DocumentFile {
+  DocumentFile(std::FILE* opened, bool owns) : file(opened), owned(owns) {}
+  std::FILE* file;
+  bool owned;
+  DocumentFile(const DocumentFile&) = delete;
+  DocumentFile& operator=(const DocumentFile&) = delete;
+  ~DocumentFile() {
+    if (file != nullptr && owned) std::fclose(file);
+  }
+};
+
+// The document from a file, or from standard input; nothing, with the reason, when it cannot be.
+std::FILE* openDocument(const char* path, std::string& reason) {
+  if (std::string_view(path) == "-") return standardInputAsBytes();
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    reason = std::strerror(EISDIR);
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) reason = std::strerror(errno);
+  return file;
+}
+
+void printRefusal(const std::string& document, const JsonError& error) {
+  printLine("***ERROR ", document, ":", error.at.line, ":", error.at.column,
+            error.pointer.empty() ? "" : " ", error.pointer, ": ", error.message);
+}
+
+// Reads the document through the walk into `out`; false after the refusal's line.
+bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& format,
+                  const DocumentWalk& walk, OutputFile& out) {
+  try {
+    JsonReader json(in);
+    JsonReport shape(nullptr);
+    DocumentFieldReader reader(json, format, shape, out);
+    shape.readBack(reader);
+    try {
+      walk(reader, shape);
+      reader.finish();
+    } catch (const FileEndsEarly&) {
+      // The document is of a file that ends inside a field: what it holds of it is written.
+    } catch (JsonError& error) {
+      if (error.pointer.empty()) error.pointer = reader.pointer();
+      throw;
+    }
+  } catch (const JsonError& error) {
+    printRefusal(name, error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int writeFromDocument(const char* documentPath, const char* outputPath,
+                      const DocumentFormat& format, const DocumentWalk& walk) {
+  const bool fromInput = std::string_view(documentPath) == "-";
+  std::string reason;
+  const DocumentFile in{openDocument(documentPath, reason), !fromInput};
+  if (in.file == nullptr) {
+    printLine("***ERROR cannot open ", documentPath, ": ", reason);
+    return 1;
+  }
+  const std::optional<FileIdentity> document = fromInput ? std::nullopt : identityAt(documentPath);
+  if (document && identityAt(outputPath) == document) {
+    printLine("***ERROR ", outputPath,
+              " is the document itself: write the file under another name");
+    return 1;
+  }
+  OutputFile out(outputPath);
+  SystemError failure;
+  if (!out.open(failure)) {
+    printLine("***ERROR cannot create ", outputPath, ": ", failure.reason);
+    return 1;
+  }
+  if (!readDocument(in.file, fromInput ? "(standard input)" : documentPath, format, walk, out)) {
+    return 1;
+  }
+  if (!out.commit(failure)) {
+    printLine("***ERROR cannot write ", outputPath, ": ", failure.reason);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace common

@@ -1,0 +1,143 @@
+#pragma once
+
+// A dump's JSON document read back into the file it describes. The dumper's own walk pulls every
+// field from the document instead of the file: each field is looked for where the tool's JSON
+// printer, following the same walk and writing nothing, places it; its value is checked against
+// the field's type, and its bytes go to the new file. The checks, the order and the stopping
+// points are the dump's own, so a document a dump wrote comes back as the file it was made of,
+// byte for byte, and an edited one as the file its values describe.
+//
+// What a document must hold: "format" first, then every field in file order, each as
+// {"value": ...} (or the value alone), a name as its "text" or its "hex" (or both, agreeing).
+// Members that describe the old file's layout (offsets, sizes, numbering, "complete") are left
+// out or ignored; anything else is refused, with its place in the document.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "field_reader.hpp"
+#include "json_reader.hpp"
+#include "json_report.hpp"
+#include "output_file.hpp"
+
+namespace common {
+
+// What a tool tells the reading of its documents.
+struct DocumentFormat {
+  std::string_view format;                      // the value of "format": "ske"
+  std::span<const std::string_view> numbering;  // the keys that number its records: "number"
+};
+
+class DocumentFieldReader final : public FieldReader, public DerivedMembers {
+ public:
+  // Reads "format" at once: a document of another format is refused before anything is written.
+  DocumentFieldReader(JsonReader& json, const DocumentFormat& format, const JsonReport& shape,
+                      OutputFile& out);
+
+  // After a walk that was not stopped by a missing field: the rest of the document must hold no
+  // field, and the bytes after the last field, which its "end" gives, are written.
+  void finish();
+  Unread describeUnread() override { return {}; }
+
+  void integer(const char* key, std::int64_t value) override;
+  void boolean(const char* key, bool value) override;
+
+  // The JSON Pointer of where the reading stands.
+  std::string pointer() const;
+
+ private:
+  static constexpr std::size_t kMostSegments = 24;
+  using Token = JsonReader::Token;
+
+  // A container the reading is in, and where it stands in the one around it.
+  struct Level {
+    bool object;
+    std::string key;        // a member's key, or empty for
+    std::int64_t index;     // an element's index
+    std::int64_t elements;  // of an array: how many have been entered
+  };
+  // Where a field's value lies in the document: the place of its record, then its key's parts.
+  struct Place {
+    std::array<PathSegment, kMostSegments> segments;
+    std::size_t size = 0;
+  };
+  // A field as the document gives it: its number's text, or null, and the bits of a float.
+  struct FieldValue {
+    std::string number;
+    bool isNull = false;
+    std::optional<std::uint32_t> bits;
+  };
+
+  std::int64_t integer(FieldType type, FieldName field, std::int64_t index) override;
+  float real(FieldName field, std::int64_t index) override;
+  void text(char* out, std::size_t count, FieldName field, std::int64_t index) override;
+
+  // The place of the field's value; until the next field is looked for.
+  const Place& placeOf(FieldName field, std::int64_t index);
+  // The first token of the value at `place`, the field of `size` bytes. A missing one stops the
+  // walk, when the document is of a file that ends there, or is refused.
+  Token reach(const Place& place, FieldName field, std::int64_t index, std::size_t size);
+  bool standsWithin(const Place& place) const;
+  void enter(Token token, std::string key, std::int64_t index);
+  // Leaves the innermost container; what is left of it must hold no field.
+  void leave();
+  void skipMember();
+  void skipFieldless(Token first, std::string key, std::int64_t index);
+  bool isLayout(std::string_view key) const;
+  // `token` is the key of the document's "end".
+  bool isTheEnd(Token token) const;
+  [[noreturn]] void missing(const Place& place, FieldName field, std::int64_t index,
+                            std::size_t size);
+  // Reads the rest of the document, which must hold no field, and its "end", writing the bytes
+  // after the last field, or with `fieldSize` those of the field the file ends in; the outcome.
+  std::string readToTheEnd(std::optional<std::size_t> fieldSize);
+  std::string readEnd(std::optional<std::size_t> fieldSize);
+  void readUnread(bool stoppedInField);
+
+  FieldValue readValue(Token first, const Place& place);
+  std::uint16_t writeQ15(const std::string& number, const Place& place);
+  void writeField(std::uint32_t bits, std::size_t size);
+  void writeBytes(std::string_view bytes);
+  // Decodes a hex string piece by piece into `sink`, refusing more than `most` bytes; how many.
+  std::uint64_t readHex(const std::string& where, std::uint64_t most, const std::string& tooMany,
+                        const std::function<void(std::string_view)>& sink);
+
+  Token take();
+  void putBack(Token token) {
+    pending_ = token;
+    hasPending_ = true;
+  }
+  std::string memberPointer(std::string_view key) const;
+  static std::string memberPointerIn(const std::string& container, std::string_view key);
+  std::string elementPointer(std::int64_t index) const;
+  [[noreturn]] void refuse(const std::string& pointer, std::string message) const;
+
+  JsonReader& json_;
+  const DocumentFormat& format_;
+  const JsonReport& shape_;
+  OutputFile& out_;
+  std::vector<Level> levels_;  // the document's object first
+  Place place_;
+  std::uint64_t placeVersion_ = 0;
+  std::size_t recordSize_ = 0;  // the segments of the record's place, and one
+  Token pending_ = Token::end;
+  bool hasPending_ = false;
+};
+
+// The walk of a dump on a document: `shape` is for the tool's JSON printer, which writes nothing.
+using DocumentWalk = std::function<void(FieldReader& reader, JsonReport& shape)>;
+
+// Writes the file that the document at `documentPath` ("-": standard input) describes to
+// `outputPath`, replacing it only once the whole document is taken. Returns the exit code: 0 when
+// written, 1 after one "***ERROR" line.
+int writeFromDocument(const char* documentPath, const char* outputPath,
+                      const DocumentFormat& format, const DocumentWalk& walk);
+
+}  // namespace common
