@@ -140,13 +140,13 @@ std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::
   const Place& place = placeOf(field, index);
   const FieldValue value = readValue(reach(place, field, index, sizeOf(type)), place);
   const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
-  if (value.isNull || value.bits) refuse(where(), "a number should be here");
-  if (type == FieldType::q15) return writeQ15(value.number, place);
+  if (value.isNull || value.bits) refuseAt(value.at, where(), "a number should be here");
+  if (type == FieldType::q15) return writeQ15(value, place);
   const std::optional<std::int64_t> whole = wholeNumberOf(value.number);
-  if (!whole) refuse(where(), value.number + " is not a whole number");
+  if (!whole) refuseAt(value.at, where(), value.number + " is not a whole number");
   const Range range = rangeOf(type);
   if (*whole < range.least || *whole > range.most) {
-    refuse(where(), value.number + " is not " + range.what);
+    refuseAt(value.at, where(), value.number + " is not " + range.what);
   }
   writeField(static_cast<std::uint32_t>(*whole), sizeOf(type));
   return *whole;
@@ -159,14 +159,17 @@ float DocumentFieldReader::real(FieldName field, std::int64_t index) {
   std::uint32_t bits = 0;
   if (value.isNull) {
     // JSON has no NaN and no infinities: the dump gives them as null and their bits.
-    if (!value.bits) refuse(where(), "null is no float: give a NaN or an infinity by its \"bits\"");
+    if (!value.bits)
+      refuseAt(value.at, where(), "null is no float: give a NaN or an infinity by its \"bits\"");
     bits = *value.bits;
   } else {
     const std::optional<float> number = floatOf(value.number);
-    if (!number) refuse(where(), value.number + " is not a number a 32-bit float holds");
+    if (!number)
+      refuseAt(value.at, where(), value.number + " is not a number a 32-bit float holds");
     bits = std::bit_cast<std::uint32_t>(*number);
     if (value.bits && *value.bits != bits) {
-      refuse(where(), "its value and its bits are two different floats: drop one of them");
+      refuseAt(value.at, where(),
+               "its value and its bits are two different floats: drop one of them");
     }
   }
   writeField(bits, 4);
@@ -177,6 +180,7 @@ void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, st
   const Place& place = placeOf(field, index);
   const std::string where = pointerOf({place.segments.data(), place.size});
   const Token first = reach(place, field, index, count);
+  const TextPosition at = json_.position();
   // Valid UTF-8 of `count` bytes, or U+FFFD for each of them, is at most this long.
   const std::size_t mostText = 3 * count;
   std::optional<std::string> given;
@@ -209,21 +213,23 @@ void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, st
   const std::string length = numberText(static_cast<std::int64_t>(count));
   if (hexBytes) {
     if (*hexBytes != count) {
-      refuse(where, "the name has " + numberText(static_cast<std::int64_t>(*hexBytes)) +
-                        " bytes, but the length before it is " + length);
+      refuseAt(at, where,
+               "the name has " + numberText(static_cast<std::int64_t>(*hexBytes)) +
+                   " bytes, but the length before it is " + length);
     }
     const std::string_view bytes(out, count);
     if (given && *given != withInvalidUtf8Replaced(bytes.substr(0, bytes.find('\0')))) {
-      refuse(where, "its text and its hex are two different names: drop one of them");
+      refuseAt(at, where, "its text and its hex are two different names: drop one of them");
     }
   } else if (given) {
     if (given->size() != count) {
-      refuse(where, "the name has " + numberText(static_cast<std::int64_t>(given->size())) +
-                        " bytes of UTF-8, but the length before it is " + length);
+      refuseAt(at, where,
+               "the name has " + numberText(static_cast<std::int64_t>(given->size())) +
+                   " bytes of UTF-8, but the length before it is " + length);
     }
     std::memcpy(out, given->data(), count);
   } else {
-    refuse(where, "the name needs its \"text\" or its \"hex\"");
+    refuseAt(at, where, "the name needs its \"text\" or its \"hex\"");
   }
   fieldStart_ = offset_;
   out_.write(std::string_view(out, count));
@@ -328,14 +334,19 @@ void DocumentFieldReader::skipMember() {
 }
 
 void DocumentFieldReader::skipFieldless(Token first, std::string key, std::int64_t index) {
+  // A refusal names the outermost member skipped, which holds what no field accounts for.
+  const bool outermost = !skipping_;
+  if (outermost) {
+    skipping_ = Skipped{key.empty() ? elementPointer(index) : memberPointer(key), json_.position()};
+  }
   if (first != Token::beginObject && first != Token::beginArray) {
-    const std::string where = key.empty() ? elementPointer(index) : memberPointer(key);
-    refuse(where,
-           "no field of the file is here: the fields before it (its counts, lengths and "
-           "checks) do not reach it");
+    refuseAt(skipping_->at, skipping_->pointer,
+             "no field of the file is here: the fields before it (its counts, lengths and "
+             "checks) do not reach it");
   }
   enter(first, std::move(key), index);
   leave();
+  if (outermost) skipping_.reset();
 }
 
 bool DocumentFieldReader::isTheEnd(Token token) const {
@@ -355,17 +366,23 @@ bool DocumentFieldReader::isLayout(std::string_view key) const {
 void DocumentFieldReader::missing(const Place& place, FieldName field, std::int64_t index,
                                   std::size_t size) {
   const TextPosition at = json_.position();
-  const std::string where = pointerOf({place.segments.data(), place.size});
-  const std::string outcome = readToTheEnd(size);
-  // A document of a file that ends inside a field: what the file holds of it was written.
+  const JsonError missingHere{
+      "missing, though the fields before it ask for it (a document of a file that ends here "
+      "says \"outcome\": \"fileEndsEarly\")",
+      at, pointerOf({place.segments.data(), place.size})};
+  // Whether the document is of a file that ends here: then nothing but its end follows.
+  std::string outcome;
+  try {
+    outcome = readToTheEnd(size);
+  } catch (const JsonError&) {
+    throw missingHere;
+  }
+  // What the file holds of the field it ends in is written.
   if (outcome == "fileEndsEarly") throw FileEndsEarly{field, index, {}};
   if (outcome == "cannotOpen") {
     refuse({}, "the document is of a file that could not be opened: it describes no file");
   }
-  throw JsonError{
-      "missing, though the fields before it ask for it (a document of a file that "
-      "ends here says \"outcome\": \"fileEndsEarly\")",
-      at, where};
+  throw missingHere;
 }
 
 std::string DocumentFieldReader::readToTheEnd(std::optional<std::size_t> fieldSize) {
@@ -487,12 +504,18 @@ std::string DocumentFieldReader::elementPointer(std::int64_t index) const {
   return pointer() + pointerOf({&segment, 1});
 }
 
+void DocumentFieldReader::refuseAt(TextPosition at, const std::string& pointer,
+                                   std::string message) {
+  throw JsonError{std::move(message), at, pointer};
+}
+
 void DocumentFieldReader::refuse(const std::string& pointer, std::string message) const {
   throw JsonError{std::move(message), json_.position(), pointer};
 }
 
 DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, const Place& place) {
   FieldValue value;
+  value.at = json_.position();
   if (first == Token::number) {
     value.number = json_.numberText();
     return value;
@@ -514,6 +537,7 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
     const Token member = take();
     if (isValue && (member == Token::number || member == Token::null)) {
       given = true;
+      value.at = json_.position();
       value.isNull = member == Token::null;
       value.number = value.isNull ? std::string_view() : json_.numberText();
     } else if (isBits && member == Token::string) {
@@ -522,7 +546,7 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
     } else if (isIgnored) {
       json_.skipValue(member);
     } else {
-      const std::string_view named = unknown.empty() ? (isValue ? "value" : "bits") : unknown;
+      const std::string named = unknown.empty() ? (isValue ? "value" : "bits") : unknown;
       refuse(memberPointerIn(where(), named), "a field has its \"value\", not this");
     }
   }
@@ -530,14 +554,18 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
   return value;
 }
 
-std::uint16_t DocumentFieldReader::writeQ15(const std::string& number, const Place& place) {
+std::uint16_t DocumentFieldReader::writeQ15(const FieldValue& given, const Place& place) {
+  const std::string& number = given.number;
   const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
   const std::optional<float> value = floatOf(number);
-  if (!value) refuse(where(), number + " is not a number a 32-bit float holds");
-  if (!(*value >= -1.0f && *value < 1.0f)) refuse(where(), number + " is not in [-1, 1)");
+  if (!value) refuseAt(given.at, where(), number + " is not a number a 32-bit float holds");
+  if (!(*value >= -1.0f && *value < 1.0f))
+    refuseAt(given.at, where(), number + " is not in [-1, 1)");
   // Scaling by a power of two is exact: the sample is the word it gives, or not a sample.
   const float scaled = *value * 32768.0f;
-  if (scaled != std::floor(scaled)) refuse(where(), number + " is not a multiple of 1/32768");
+  if (scaled != std::floor(scaled)) {
+    refuseAt(given.at, where(), number + " is not a multiple of 1/32768");
+  }
   const auto word = static_cast<std::uint16_t>(static_cast<std::int16_t>(scaled));
   writeField(word, 2);
   return word;

@@ -70,6 +70,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   };
   // A field as the document gives it: its number's text, or null, and the bits of a float.
   struct FieldValue {
+    TextPosition at;  // of the value
     std::string number;
     bool isNull = false;
     std::optional<std::uint32_t> bits;
@@ -102,7 +103,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   void readUnread(bool stoppedInField);
 
   FieldValue readValue(Token first, const Place& place);
-  std::uint16_t writeQ15(const std::string& number, const Place& place);
+  std::uint16_t writeQ15(const FieldValue& given, const Place& place);
   void writeField(std::uint32_t bits, std::size_t size);
   void writeBytes(std::string_view bytes);
   // Decodes a hex string piece by piece into `sink`, refusing more than `most` bytes; how many.
@@ -118,12 +119,20 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   static std::string memberPointerIn(const std::string& container, std::string_view key);
   std::string elementPointer(std::int64_t index) const;
   [[noreturn]] void refuse(const std::string& pointer, std::string message) const;
+  [[noreturn]] static void refuseAt(TextPosition at, const std::string& pointer,
+                                    std::string message);
 
   JsonReader& json_;
   const DocumentFormat& format_;
   const JsonReport& shape_;
   OutputFile& out_;
   std::vector<Level> levels_;  // the document's object first
+  // The outermost member being skipped, where one is.
+  struct Skipped {
+    std::string pointer;
+    TextPosition at;
+  };
+  std::optional<Skipped> skipping_;
   Place place_;
   std::uint64_t placeVersion_ = 0;
   std::size_t recordSize_ = 0;  // the segments of the record's place, and one

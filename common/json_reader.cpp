@@ -8,7 +8,6 @@ namespace common {
 
 namespace {
 
-constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
 constexpr std::size_t kPieceBytes = std::size_t{4} << 10;
 // Far deeper than any document of the tools, and a bound on what a hostile one can open.
 constexpr std::size_t kMostDepth = 64;
@@ -85,7 +84,7 @@ int hexDigitValue(int c) {
   return -1;
 }
 
-JsonReader::JsonReader(std::FILE* in) : in_(in), buffer_(kBufferBytes) {
+JsonReader::JsonReader(std::FILE* in, std::size_t bufferBytes) : in_(in), buffer_(bufferBytes) {
   start_ = at_ = end_ = buffer_.data();
   // A byte order mark is no part of JSON, but editors on Windows write one.
   if (peek() == 0xEF) {

@@ -46,7 +46,8 @@ class JsonReader {
     end,  // of the document
   };
 
-  explicit JsonReader(std::FILE* in);
+  // Reads `in` a buffer of `bufferBytes` at a time.
+  explicit JsonReader(std::FILE* in, std::size_t bufferBytes = std::size_t{64} << 10);
 
   // The next token. A string value is read as it is asked for: stringValue(), stringPieces(),
   // or skipped when the next token is read.

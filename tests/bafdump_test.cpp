@@ -236,3 +236,65 @@ TEST(BafdumpJson, RunsWithTheirValuesAndACutInsideOne) {
       R"("unread":{"offset":34,"count":0,"firstBytes":""}}})"
       "\n");
 }
+
+// -r: animations written back from their documents, a run turned from literal into repeat, and
+// the values a sample cannot have.
+namespace reverse {
+
+using testing_support::edited;
+using testing_support::expectDocumentRefused;
+
+// One bone "root", three frames; every component a literal run of three samples.
+Bytes literalRuns() {
+  Bytes file;
+  file.i32(3).u16(1).name("root").i32(3).u8(15).u16(0);
+  for (int component = 1; component <= 7; ++component) {
+    file.u16(0).u16(0x0003).u16(0x4000).u16(0x4000).u16(0xC000);
+  }
+  return file;
+}
+
+std::string documentOf(const Bytes& file) {
+  return testing_support::dumpBytesAsJson(TOOL_PATH, "in.baf", file.str()).out;
+}
+
+TEST(BafdumpReverse, EveryCutComesBack) {
+  const std::string file = literalRuns().str();
+  for (std::size_t length = 0; length <= file.size(); ++length) {
+    SCOPED_TRACE(length);
+    testing_support::expectDocumentWritesTheFileBack(TOOL_PATH, "in.baf", file.substr(0, length));
+  }
+  testing_support::expectDocumentWritesTheFileBack(TOOL_PATH, "in.baf", rootAnimation().str());
+}
+
+TEST(BafdumpReverse, ALiteralRunBecomesARepeatRun) {
+  const std::string literal =
+      R"("control":{"offset":21,"size":2,"value":3},"repeat":false,"length":3,)"
+      R"("values":[0.5,0.5,-0.5])";
+  const std::string document =
+      edited(documentOf(literalRuns()), literal, R"("control":{"value":131},"values":[0.25])");
+  Bytes expected;
+  expected.i32(3).u16(1).name("root").i32(3).u8(15).u16(0).u16(0).u16(0x0083).u16(0x2000);
+  for (int component = 2; component <= 7; ++component) {
+    expected.u16(0).u16(0x0003).u16(0x4000).u16(0x4000).u16(0xC000);
+  }
+  const testing_support::Reversed reversed =
+      testing_support::reverseDocument(TOOL_PATH, document, "out.baf");
+  EXPECT_EQ(reversed.run.out, "");
+  EXPECT_EQ(reversed.file, expected.str());
+}
+
+TEST(BafdumpReverse, ValuesASampleCannotHaveAndARunThatDisagrees) {
+  const std::string document = documentOf(literalRuns());
+  expectDocumentRefused(TOOL_PATH, edited(document, "[0.5,0.5,-0.5]", "[0.5,0.3,-0.5]"),
+                        "***ERROR doc.json:1:628 /bones/0/components/0/runs/0/values/1: 0.3 is "
+                        "not a multiple of 1/32768");
+  expectDocumentRefused(TOOL_PATH, edited(document, "[0.5,0.5,-0.5]", "[0.5,1,-0.5]"),
+                        "***ERROR doc.json:1:628 /bones/0/components/0/runs/0/values/1: 1 is not "
+                        "in [-1, 1)");
+  expectDocumentRefused(TOOL_PATH, edited(document, R"("repeat":false)", R"("repeat":true)"),
+                        "***ERROR doc.json:1:597 /bones/0/components/0/runs/0/repeat: is true, but "
+                        "the fields before it make it false");
+}
+
+}  // namespace reverse

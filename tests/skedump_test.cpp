@@ -213,3 +213,118 @@ TEST(SkedumpJson, CutInsideAFloatClosesTheBoneIncomplete) {
 }
 
 }  // namespace json
+
+// -r: documents written back into skeletons, edited ones among them, and the refusals.
+namespace reverse {
+
+using testing_support::edited;
+using testing_support::expectDocumentRefused;
+using testing_support::reverseDocument;
+using testing_support::ScratchDir;
+
+std::string documentOf(const Bytes& file) {
+  return testing_support::dumpBytesAsJson(TOOL_PATH, "in.ske", file.str()).out;
+}
+
+TEST(SkedumpReverse, EveryCutAndTheBytesAfterTheLastFieldComeBack) {
+  Bytes file = twoBones();
+  file.raw(std::string(40, '\x5a'));  // more than the 16 shown as firstBytes
+  for (std::size_t length = 0; length <= file.size(); ++length) {
+    SCOPED_TRACE(length);
+    testing_support::expectDocumentWritesTheFileBack(TOOL_PATH, "in.ske",
+                                                     file.str().substr(0, length));
+  }
+  testing_support::expectDocumentWritesTheFileBack(
+      TOOL_PATH, "in.ske", Bytes().i32(2).i32(3).raw("not read").str());  // a refused header
+}
+
+TEST(SkedumpReverse, ALongerNameAndABoneMoreAreWrittenAsTheValuesSay) {
+  std::string document = edited(documentOf(twoBones()),
+                                R"("nameLength":{"offset":8,"size":2,"value":4},)"
+                                R"("name":{"offset":10,"size":4,"text":"root","hex":"726f6f74"})",
+                                R"("nameLength":{"value":6},"name":{"text":"pelvis"})");
+  document = edited(document, R"("boneCount":{"offset":4,"size":4,"value":2})", R"("boneCount":3)");
+  document =
+      edited(document, R"(],"end")",
+             R"(,{"nameLength":1,"name":"x","short":9,"floats":[0,0,0,0,0,0,0,0,0,0,0,-0]}],)"
+             R"("end")");
+  Bytes expected;
+  expected.i32(1).i32(3).name("pelvis").raw(twoBones().str().substr(14)).name("x").u16(9);
+  for (int i = 0; i < 11; ++i) expected.f32(0);
+  expected.f32(-0.0f);
+  const testing_support::Reversed reversed = reverseDocument(TOOL_PATH, document, "out.ske");
+  EXPECT_EQ(reversed.run.out, "");
+  EXPECT_EQ(reversed.file, expected.str());
+}
+
+TEST(SkedumpReverse, AMinimalDocumentOfAFewMembers) {
+  const testing_support::Reversed reversed = reverseDocument(
+      TOOL_PATH, "{\"format\": \"ske\",\n \"header\": 1, \"boneCount\": 0}\n", "out.ske");
+  EXPECT_EQ(reversed.run.exitCode, 0);
+  EXPECT_EQ(reversed.file, Bytes().i32(1).i32(0).str());
+}
+
+TEST(SkedumpReverse, NonsenseIsRefusedWithItsPlaceAndNoFileIsWritten) {
+  const std::string document = documentOf(twoBones());
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("format":"ske")", R"("format":"skn")"),
+      R"(***ERROR doc.json:1:11 /format: a document of "skn" files, not of "ske" files)");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("text":"root")", R"("text":"toor")"),
+      "***ERROR doc.json:1:202 /bones/0/name: its text and its hex are two different names: drop "
+      "one of them");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("size":2,"value":4})", R"("size":2,"value":5})"),
+      "***ERROR doc.json:1:202 /bones/0/name: the name has 4 bytes, but the length before it is 5");
+  expectDocumentRefused(TOOL_PATH, edited(document, R"("value":65535})", R"("value":65536})"),
+                        "***ERROR doc.json:1:937 /bones/1/short: 65536 is not an unsigned 16-bit "
+                        "number (0 to 65535)");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("value":0.5})", R"("value":"half"})"),
+      "***ERROR doc.json:1:469 /bones/0/floats/4/value: a field has its \"value\", "
+      "not this");
+  expectDocumentRefused(TOOL_PATH,
+                        edited(document, R"("boneCount":{"offset":4,"size":4,"value":2})",
+                               R"("boneCount":{"offset":4,"size":4,"value":3})"),
+                        "***ERROR doc.json:1:1418 /bones/2/nameLength: missing, though the fields "
+                        "before it ask for it (a document of a file that ends here says "
+                        "\"outcome\": \"fileEndsEarly\")");
+  expectDocumentRefused(
+      TOOL_PATH,
+      edited(document, R"("boneCount":{"offset":4,"size":4,"value":2})",
+             R"("boneCount":{"offset":4,"size":4,"value":1})"),
+      "***ERROR doc.json:1:765 /bones/1: no field of the file is here: the fields "
+      "before it (its counts, lengths and checks) do not reach it");
+  expectDocumentRefused(TOOL_PATH, document.substr(0, 300),
+                        "***ERROR doc.json:1:301 /bones/0: the document ends inside a string");
+}
+
+TEST(SkedumpReverse, ARefusedDocumentLeavesTheFileThereAsItWas) {
+  ScratchDir dir;
+  testing_support::writeFile(dir / "doc.json", "{\"format\": \"ske\", \"header\": 1}");
+  testing_support::writeFile(dir / "out.ske", "before");
+  RunResult result = testing_support::runTool(TOOL_PATH, {"-r", "doc.json", "out.ske"}, dir.path());
+  EXPECT_EQ(result.out,
+            "***ERROR doc.json:1:30 /boneCount: missing, though the fields before it ask for it "
+            "(a document of a file that ends here says \"outcome\": \"fileEndsEarly\")\n");
+  EXPECT_EQ(testing_support::readFile(dir / "out.ske"), "before");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+
+  result = testing_support::runTool(TOOL_PATH, {"-r", "doc.json", "doc.json"}, dir.path());
+  EXPECT_EQ(result.out,
+            "***ERROR doc.json is the document itself: write the file under another "
+            "name\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST(SkedumpReverse, TheDocumentFromStandardInput) {
+  ScratchDir dir;
+  testing_support::writeFile(dir / "doc.json", documentOf(twoBones()));
+  const RunResult result = testing_support::runTool(TOOL_PATH, {"-r", "-", "out.ske"}, dir.path(),
+                                                    std::chrono::seconds(30), dir / "doc.json");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(testing_support::readFile(dir / "out.ske"), twoBones().str());
+}
+
+}  // namespace reverse

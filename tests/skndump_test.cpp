@@ -173,3 +173,60 @@ TEST(SkndumpJson, RefusedWeightEndsTheDocumentAtTheVertex) {
       R"("unread":{"offset":39,"count":1,"firstBytes":"09"}}})"
       "\n");
 }
+
+// -r: skins written back from their documents, an edited weight, and what a skin refuses.
+namespace reverse {
+
+using testing_support::edited;
+using testing_support::expectDocumentRefused;
+
+std::string documentOf(const Bytes& file) {
+  return testing_support::dumpBytesAsJson(TOOL_PATH, "in.skn", file.str()).out;
+}
+
+TEST(SkndumpReverse, EveryCutComesBack) {
+  const std::string file = twoVerticesThreeNames().str();
+  for (std::size_t length = 0; length <= file.size(); ++length) {
+    SCOPED_TRACE(length);
+    testing_support::expectDocumentWritesTheFileBack(TOOL_PATH, "in.skn", file.substr(0, length));
+  }
+  testing_support::expectDocumentWritesTheFileBack(
+      TOOL_PATH, "in.skn", Bytes().i32(1).i32(1).append(vertex(2.0f)).raw("rest").str());
+}
+
+// The first vertex's weight becomes 0.5: its extension block follows its envelope.
+TEST(SkndumpReverse, AWeightOfAHalfWithTheExtensionItNeeds) {
+  const std::string extension =
+      R"(,"extension":{"flags":[-128,5],"weight":0.25,"cFloats":[7,8,9]})";
+  std::string document = edited(documentOf(twoVerticesThreeNames()), R"("value":1},"envelope")",
+                                R"("value":0.5},"envelope")");
+  document =
+      edited(document, R"("value":6}},"size":31)", R"("value":6}})" + extension + R"(,"size":31)");
+  Bytes expected;
+  expected.i32(1).i32(2).append(vertex(0.5f)).append(vertex(0.5f));
+  expected.u16(3).name("torso").name(std::string("le\0g", 4)).name("");
+  const testing_support::Reversed reversed =
+      testing_support::reverseDocument(TOOL_PATH, document, "out.skn");
+  EXPECT_EQ(reversed.run.out, "");
+  EXPECT_EQ(reversed.file, expected.str());
+
+  expectDocumentRefused(
+      TOOL_PATH,
+      edited(documentOf(twoVerticesThreeNames()), R"("value":1},"envelope")",
+             R"("value":0.5},"envelope")"),
+      "***ERROR doc.json:1:597 /vertices/0/extension/flags/0: missing, though the fields before "
+      "it ask for it (a document of a file that ends here says \"outcome\": \"fileEndsEarly\")");
+}
+
+TEST(SkndumpReverse, AFlagByteOutOfItsRangeAndNamesOfNoLength) {
+  const std::string document = documentOf(twoVerticesThreeNames());
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("value":65})", R"("value":200})"),
+      "***ERROR doc.json:1:357 /vertices/0/bone: 200 is not a signed byte (-128 to 127)");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("text":"torso","hex":"746f72736f")", R"("text":"hips")"),
+      "***ERROR doc.json:1:1481 /names/0/name: the name has 4 bytes of UTF-8, but the length "
+      "before it is 5");
+}
+
+}  // namespace reverse

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,58 @@ inline void expectEveryCutIsReportedAfterAPrefix(const std::string& tool,
         << error;
     EXPECT_EQ(error.back(), '\n');
   }
+}
+
+// What -r made of a document: the run, and the bytes of the file it wrote, when it wrote one.
+struct Reversed {
+  RunResult run;
+  std::optional<std::string> file;
+};
+
+// Runs `tool -r doc.json fileName` in a folder of its own. The folder must then hold the
+// document and the file, or, after a refusal, the document alone: no part of a file is left.
+inline Reversed reverseDocument(const std::string& tool, const std::string& document,
+                                const std::string& fileName) {
+  ScratchDir dir;
+  writeFile(dir / "doc.json", document);
+  Reversed reversed{runTool(tool, {"-r", "doc.json", fileName}, dir.path()), std::nullopt};
+  expectCleanRun(reversed.run);
+  const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
+  if (std::filesystem::exists(dir / fileName)) {
+    reversed.file = readFile(dir / fileName);
+    EXPECT_EQ(entries, 2);
+  } else {
+    EXPECT_EQ(entries, 1);
+  }
+  return reversed;
+}
+
+// The document of `bytes` written back is `bytes`, byte for byte.
+inline void expectDocumentWritesTheFileBack(const std::string& tool, const std::string& fileName,
+                                            const std::string& bytes) {
+  const Reversed reversed =
+      reverseDocument(tool, dumpBytesAsJson(tool, fileName, bytes).out,
+                      "back" + std::filesystem::path(fileName).extension().string());
+  EXPECT_EQ(reversed.run.out, "");
+  EXPECT_EQ(reversed.run.exitCode, 0);
+  EXPECT_EQ(reversed.file, bytes);
+}
+
+// A refused document: one "***ERROR" line, exit code 1, and no file.
+inline void expectDocumentRefused(const std::string& tool, const std::string& document,
+                                  const std::string& line) {
+  const Reversed reversed = reverseDocument(tool, document, "out.bin");
+  EXPECT_EQ(reversed.run.out, line + "\n");
+  EXPECT_EQ(reversed.run.exitCode, 1);
+  EXPECT_FALSE(reversed.file.has_value());
+}
+
+// `text` with its first `from` replaced by `to`; the test fails when there is none.
+inline std::string edited(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
 }
 
 }  // namespace testing_support

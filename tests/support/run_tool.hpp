@@ -21,11 +21,13 @@ struct RunResult {
   bool timedOut = false;
 };
 
-// Runs `tool` with `args` (UTF-8) in `workDir`, with no standard input; kills it after
-// `timeout`. One implementation per platform: run_tool_posix.cpp, run_tool_windows.cpp.
+// Runs `tool` with `args` (UTF-8) in `workDir`, with `input` as its standard input (none when
+// empty); kills it after `timeout`. One implementation per platform: run_tool_posix.cpp,
+// run_tool_windows.cpp.
 RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
                   const std::filesystem::path& workDir,
-                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
+                  std::chrono::milliseconds timeout = std::chrono::seconds(30),
+                  const std::filesystem::path& input = {});
 
 // A fresh temporary folder, removed with everything in it when the object goes.
 class ScratchDir {

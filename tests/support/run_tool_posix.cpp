@@ -18,9 +18,10 @@ namespace testing_support {
 namespace {
 
 [[noreturn]] void execInChild(const std::string& tool, const std::vector<std::string>& args,
-                              const std::filesystem::path& workDir, int outPipe, int errPipe) {
-  const int devNull = open("/dev/null", O_RDONLY);
-  if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(outPipe, 1) < 0 || dup2(errPipe, 2) < 0 ||
+                              const std::filesystem::path& workDir,
+                              const std::filesystem::path& input, int outPipe, int errPipe) {
+  const int in = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
+  if (in < 0 || dup2(in, 0) < 0 || dup2(outPipe, 1) < 0 || dup2(errPipe, 2) < 0 ||
       chdir(workDir.c_str()) != 0) {
     _exit(127);
   }
@@ -63,7 +64,8 @@ bool collectOutput(int outFd, int errFd, std::string& out, std::string& err,
 }  // namespace
 
 RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
-                  const std::filesystem::path& workDir, std::chrono::milliseconds timeout) {
+                  const std::filesystem::path& workDir, std::chrono::milliseconds timeout,
+                  const std::filesystem::path& input) {
   std::array<int, 2> outPipe{};
   std::array<int, 2> errPipe{};
   if (pipe(outPipe.data()) != 0 || pipe(errPipe.data()) != 0) throw std::runtime_error("pipe");
@@ -72,7 +74,7 @@ RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
   if (child == 0) {
     close(outPipe[0]);
     close(errPipe[0]);
-    execInChild(tool, args, workDir, outPipe[1], errPipe[1]);
+    execInChild(tool, args, workDir, input, outPipe[1], errPipe[1]);
   }
   close(outPipe[1]);
   close(errPipe[1]);

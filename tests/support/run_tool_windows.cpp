@@ -138,12 +138,15 @@ std::string withNewlines(const std::string& text) {
 }  // namespace
 
 RunResult runTool(const std::string& tool, const std::vector<std::string>& args,
-                  const std::filesystem::path& workDir, std::chrono::milliseconds timeout) {
+                  const std::filesystem::path& workDir, std::chrono::milliseconds timeout,
+                  const std::filesystem::path& input) {
   // The tool's own path is taken before the child is placed in `workDir`.
   const std::wstring toolPath = std::filesystem::absolute(tool).wstring();
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                 OPEN_EXISTING, 0, nullptr);
+  const std::wstring inputPath = input.empty() ? L"NUL" : input.wstring();
+  const HANDLE nul =
+      CreateFileW(inputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                  OPEN_EXISTING, 0, nullptr);
   const HANDLE out = temporaryOutputFile();
   const HANDLE err = temporaryOutputFile();
   const ChildHandles childHandles(nul, out, err);
