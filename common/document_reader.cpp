@@ -670,6 +670,10 @@ bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& 
 int writeFromDocument(const char* documentPath, const char* outputPath,
                       const DocumentFormat& format, const DocumentWalk& walk) {
   const bool fromInput = std::string_view(documentPath) == "-";
+  if (std::string_view(outputPath) == "-") {
+    printLine("***ERROR -r writes a file: give OUTPUT a file name, not -");
+    return 1;
+  }
   std::string reason;
   const DocumentFile in{openDocument(documentPath, reason), !fromInput};
   if (in.file == nullptr) {

@@ -192,16 +192,18 @@ void JsonReader::failHere(std::string message) const {
 
 void JsonReader::skipSpaces() {
   for (;;) {
-    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t' || *at_ == '\r')) ++at_;
-    const int c = peek();
-    if (c == '\n') {
-      advance();
-      ++line_;
-      lineStart_ = offset();
-      continuations_ = 0;
-    } else if (c != ' ' && c != '\t' && c != '\r') {
-      return;
+    const char* at = at_;
+    for (; at != end_; ++at) {
+      if (*at == '\n') {
+        ++line_;
+        lineStart_ = consumed_ + static_cast<std::uint64_t>(at + 1 - start_);
+        continuations_ = 0;
+      } else if (*at != ' ' && *at != '\t' && *at != '\r') {
+        break;
+      }
     }
+    at_ = at;
+    if (at_ != end_ || !refill()) return;
   }
 }
 

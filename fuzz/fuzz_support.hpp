@@ -103,17 +103,27 @@ inline void requireExitCode(int exitCode) {
 }
 
 // Runs a dumper on the input written to `name` in the own folder, as `dump(path, json)`, in
-// both forms: the same exit code, and a valid document.
-template <typename Dump>
-int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump dump) {
+// both forms: the same exit code, and a valid document. Then `reverse(document, output)` writes
+// the document back: that must succeed in silence and give the input, byte for byte.
+template <typename Dump, typename Reverse>
+int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump dump,
+              Reverse reverse) {
   const std::filesystem::path input = ownFolder() / name;
-  writeFile(input, asText(data, size));
+  const std::string_view bytes = asText(data, size);
+  writeFile(input, bytes);
   const int exitCode = dump(input.c_str(), false);
   requireExitCode(exitCode);
   std::fflush(stdout);
   capturedOutput().clear();
   if (dump(input.c_str(), true) != exitCode) std::abort();
+  std::fflush(stdout);
+  const std::filesystem::path document = ownFolder() / "document.json";
+  writeFile(document, capturedOutput());
   requireJsonDocument();
+  const std::filesystem::path output = ownFolder() / "written-back";
+  if (reverse(document.c_str(), output.c_str()) != 0) std::abort();
+  std::fflush(stdout);
+  if (!capturedOutput().empty() || readFile(output) != bytes) std::abort();
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // Fuzzing harness for skndump: dumps each input as the tool dumps a skin file, the report
-// discarded, then as --json does. The sanitizers catch what goes wrong in the dump; the exit
-// code must be 0 or 1 and the same in both forms, and the document must parse.
+// discarded, then as --json does, then writes the document back with -r. The sanitizers catch
+// what goes wrong; the exit code must be 0 or 1 and the same in both forms, the document must
+// parse, and the file written back from it must be the input, byte for byte.
 
 #include <cstdint>
 
@@ -8,7 +9,10 @@
 #include "skndump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(data, size, "input.skn", [](const char* path, bool json) {
-    return skndump::run(path, json ? skndump::Form::json : skndump::Form::text);
-  });
+  return fuzz_support::dumpInput(
+      data, size, "input.skn",
+      [](const char* path, bool json) {
+        return skndump::run(path, json ? skndump::Form::json : skndump::Form::text);
+      },
+      skndump::reverse);
 }

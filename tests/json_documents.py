@@ -33,12 +33,24 @@ def fail(what, message):
 
 
 def run(tool, args, folder):
-    """Runs the tool with --json in `folder`: its exit code and its document."""
+    """Runs the tool with --json in `folder`: its exit code, its document and the document's text."""
     done = subprocess.run([str(TOOLS[tool]), "--json", *args], cwd=folder, capture_output=True,
                           timeout=60)
     if done.stderr:
         raise AssertionError(f"{tool} {args}: wrote to stderr: {done.stderr[:400]!r}")
-    return done.returncode, json.loads(done.stdout.decode("utf-8"), object_pairs_hook=ordered)
+    document = json.loads(done.stdout.decode("utf-8"), object_pairs_hook=ordered)
+    return done.returncode, document, done.stdout
+
+
+def check_written_back(what, tool, text, data, folder):
+    """The dumpers: the document written back with -r is the file, byte for byte."""
+    (folder / "doc.json").write_bytes(text)
+    done = subprocess.run([str(TOOLS[tool]), "-r", "doc.json", "back"], cwd=folder,
+                          capture_output=True, timeout=60)
+    back = folder / "back"
+    if done.returncode != 0 or done.stdout or done.stderr or back.read_bytes() != data:
+        fail(what, f"-r: exit code {done.returncode}, {done.stdout[:300]!r}")
+    back.unlink(missing_ok=True)
 
 
 def ordered(pairs):
@@ -155,7 +167,7 @@ def document_of(tool, data, folder, validator, what):
         (folder / name).write_bytes(data)
         if tool == "surfstamp":
             args = ["--dry-run", *args]
-    exit_code, document = run(tool, args, folder)
+    exit_code, document, text = run(tool, args, folder)
     checked["documents"] += 1
     errors = sorted(validator.iter_errors(document), key=lambda e: e.path)
     for error in errors[:3]:
@@ -165,6 +177,7 @@ def document_of(tool, data, folder, validator, what):
     check_fields(what, document, data)
     if tool in ("skedump", "skndump", "bafdump"):
         check_every_byte(what, document, data)
+        check_written_back(what, tool, text, data, folder)
     if tool == "bafdump":
         check_runs(what, document, data)
     if tool == "surfstamp":
