@@ -317,6 +317,24 @@ TEST(SkedumpReverse, ARefusedDocumentLeavesTheFileThereAsItWas) {
   EXPECT_EQ(result.exitCode, 1);
 }
 
+TEST(SkedumpReverse, ItsOperandsAndTheOptionsItDoesNotGoWith) {
+  ScratchDir dir;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"-r", "doc.json"}, "***ERROR --reverse takes DOCUMENT OUTPUT: see skedump --help\n"},
+      {{"--json", "-r", "doc.json", "out.ske"},
+       "***ERROR --json and --reverse do not go together: see skedump --help\n"},
+      {{"-r", "doc.json", "-"}, "***ERROR -r writes a file: give OUTPUT a file name, not -\n"},
+      {{"-r", "missing.json", "out.ske"},
+       "***ERROR cannot open missing.json: No such file or directory\n"},
+  };
+  for (const auto& [args, line] : cases) {
+    const RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
+    EXPECT_EQ(result.out, line);
+    EXPECT_EQ(result.exitCode, 1);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
+}
+
 TEST(SkedumpReverse, TheDocumentFromStandardInput) {
   ScratchDir dir;
   testing_support::writeFile(dir / "doc.json", documentOf(twoBones()));
