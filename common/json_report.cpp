@@ -34,7 +34,7 @@ std::string bitsText(float value) {
   constexpr char kHexDigits[] = "0123456789abcdef";
   const auto bits = std::bit_cast<std::uint32_t>(value);
   std::string text(8, '0');
-  for (int i = 0; i < 8; ++i) text[7 - i] = kHexDigits[(bits >> (4 * i)) & 0xF];
+  for (std::size_t i = 0; i < 8; ++i) text[7 - i] = kHexDigits[(bits >> (4 * i)) & 0xF];
   return text;
 }
 
