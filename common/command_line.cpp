@@ -47,6 +47,11 @@ constexpr std::size_t kHelpColumns = 79;
 // after the first indented to the column.
 void appendOptionHelp(std::string& help, std::string_view spellings, std::string_view what) {
   std::string line = "  " + std::string(spellings);
+  // Spellings too long for the column stand on a line of their own.
+  if (line.size() >= kOptionColumn) {
+    help += line + '\n';
+    line.clear();
+  }
   line.resize(kOptionColumn, ' ');
   bool lineHasWords = false;
   while (!what.empty()) {
@@ -80,6 +85,13 @@ bool CommandLine::has(std::string_view longForm) const {
   return std::find(given.begin(), given.end(), longForm) != given.end();
 }
 
+std::string_view CommandLine::value(std::string_view longForm) const {
+  for (const auto& [option, text] : values) {
+    if (option == longForm) return text;
+  }
+  return {};
+}
+
 CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options) {
   CommandLine line;
   int first = argc > 0 ? 1 : 0;  // argv[0] is the program, when there is one
@@ -89,8 +101,20 @@ CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option
       ++first;
       break;
     }
-    if (const Option* option = findOption(options, argument)) {
+    // An option's value may be given after "=", or as the next argument.
+    const std::size_t equals = argument.starts_with("--") ? argument.find('=') : argument.npos;
+    const Option* option = findOption(options, argument.substr(0, equals));
+    if (option != nullptr && (equals == argument.npos || !option->valueName.empty())) {
       line.given.push_back(option->longForm);
+      if (option->valueName.empty()) continue;
+      if (equals == argument.npos && first + 1 == argc) {
+        line.request = Request::missingValue;
+        line.valueless = option;
+        return line;
+      }
+      line.values.emplace_back(option->longForm, equals == argument.npos
+                                                     ? std::string_view(argv[++first])
+                                                     : argument.substr(equals + 1));
       continue;
     }
     line.request = requestOf(argument);
@@ -110,7 +134,8 @@ std::string helpText(const Tool& tool) {
   for (const Option& option : tool.options) {
     const std::string shortForm =
         option.shortForm.empty() ? "    " : std::string(option.shortForm) + ", ";
-    appendOptionHelp(help, shortForm + std::string(option.longForm), option.help);
+    const std::string value = option.valueName.empty() ? "" : " " + std::string(option.valueName);
+    appendOptionHelp(help, shortForm + std::string(option.longForm) + value, option.help);
   }
   appendOptionHelp(help, "--",
                    "end the options: the next argument is the " + std::string(tool.firstOperand) +
@@ -165,6 +190,10 @@ int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const 
       return printInformation(std::string(tool.name) + " (assettools) " ASSETTOOLS_VERSION "\n");
     case Request::unknownOption:
       printLine("***ERROR unknown option \"", line.unknownOption, "\": see ", tool.name, " --help");
+      return 1;
+    case Request::missingValue:
+      printLine("***ERROR ", line.valueless->longForm, " takes ", line.valueless->valueName,
+                ": see ", tool.name, " --help");
       return 1;
     case Request::run:
       break;

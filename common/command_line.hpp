@@ -13,25 +13,31 @@
 namespace common {
 
 // An option of a tool's own: its spellings, what the help says of it, the operands it takes
-// instead of the tool's own ("DOCUMENT OUTPUT"), and the group of options it is one of, which
-// cannot be given together (0: none).
+// instead of the tool's own ("DOCUMENT OUTPUT"), the group of options it is one of, which
+// cannot be given together (0: none), and the name of the value it takes, if it takes one
+// ("-C DIR", "--directory DIR" or "--directory=DIR").
 struct Option {
   std::string_view longForm;   // "--dry-run"
   std::string_view shortForm;  // "-n", or empty when there is none
   std::string_view help;       // one sentence, which the help wraps to its columns
   std::string_view operands = {};
   int group = 0;
+  std::string_view valueName = {};
 };
 
-enum class Request { run, help, version, unknownOption };
+enum class Request { run, help, version, unknownOption, missingValue };
 
 struct CommandLine {
   Request request = Request::run;
-  std::string_view unknownOption;       // with Request::unknownOption: the argument as given
-  std::span<char* const> operands;      // everything after the options
-  std::vector<std::string_view> given;  // the long forms of the tool's options that were given
+  std::string_view unknownOption;            // with Request::unknownOption: the argument as given
+  const struct Option* valueless = nullptr;  // with Request::missingValue: the option
+  std::span<char* const> operands;           // everything after the options
+  std::vector<std::string_view> given;       // the long forms of the tool's options that were given
+  std::vector<std::pair<std::string_view, std::string_view>> values;  // by their long forms
 
   bool has(std::string_view longForm) const;
+  // The value given to an option that takes one; empty when it was not given.
+  std::string_view value(std::string_view longForm) const;
 };
 
 // Options count only before the first operand, and "--" ends them, so that a file named like an

@@ -92,6 +92,9 @@ std::optional<FileIdentity> identityAt(const std::string& path);
 
 bool removeFile(const std::string& path);
 
+// Whether `path` names a folder.
+bool isDirectory(const std::string& path);
+
 // Why the last failed read, write or size query of this thread failed.
 SystemError lastSystemError();
 

@@ -130,6 +130,11 @@ std::optional<FileIdentity> identityAt(const std::string& path) {
   return identityOf(info);
 }
 
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool removeFile(const std::string& path) {
   return unlink(path.c_str()) == 0;
 }

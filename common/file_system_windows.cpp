@@ -202,6 +202,10 @@ std::optional<FileIdentity> identityAt(const std::string& path) {
   return file.identity();
 }
 
+bool isDirectory(const std::string& path) {
+  return isDirectory(widePath(path));
+}
+
 bool removeFile(const std::string& path) {
   return DeleteFileW(widePath(path).c_str()) != 0;
 }

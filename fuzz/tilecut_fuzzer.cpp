@@ -105,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The same cut with --json: the same outcome, the same tiles, and a document that parses.
   std::fflush(stdout);
   fuzz_support::capturedOutput().clear();
-  if (tilecut::run(kImageName, std::to_string(count).c_str(), tilecut::Form::json) != exitCode) {
+  if (tilecut::run(kImageName, std::to_string(count).c_str(), {.form = tilecut::Form::json}) !=
+      exitCode) {
     std::abort();
   }
   fuzz_support::requireJsonDocument();

@@ -1,10 +1,11 @@
-// tilecut: cuts an uncompressed 24-bit TGA image into square tiles, each written as a TGA file
-// of its own in the current directory.
+// tilecut: cuts a TGA image into square tiles, each written as a TGA file of its own.
 //
 // The tile side is the image width divided by the number of tiles across; as many rows of
-// tiles are cut as fit into the height. Pixel lines are stored bottom line first, so tile row
-// 0 is the top of the picture and is cut last. Tiles are written in the input's file order:
-// bottom row first, left to right. Pixel columns and lines that no tile covers are left out.
+// tiles are cut as fit into the height. Tile row 0 is the top of the picture; pixel columns on
+// the right and lines at the top that no tile covers are left out. Tiles are written bottom row
+// first, left to right, each with its lines bottom first, whatever the input's origin. Without
+// --any-tga only uncompressed 24-bit images of bottom-left origin are cut; with it, every form
+// of the TGA format (pixel_lines.cpp reads them), each tile in the input's own pixel format.
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +15,9 @@
 #include <vector>
 
 #include "common/file_system.hpp"
+#include "pixel_lines.hpp"
 #include "printer.hpp"
+#include "refusal.hpp"
 #include "run.hpp"
 #include "tga.hpp"
 #include "tile_grid.hpp"
@@ -30,30 +33,18 @@ using common::SystemError;
 // row where one fits, else as many lines as fit; this bounds the memory for any image.
 constexpr std::uint64_t kMostBandBytes = std::uint64_t{32} << 20;
 
-// The run cannot go on; the message says what and where.
-struct Refusal {
-  std::string message;
-};
+// The pixel format of the images tilecut cuts without --any-tga.
+constexpr PixelFormat kTrueColour24{kBytesPerPixel, false, false, false, false, 0};
 
-// What is cut: `count` tiles across and `rows` down, each `side` pixels square.
-struct Grid {
-  std::uint32_t count;
-  std::uint16_t side;
-  std::uint16_t rows;
-  std::uint64_t lineBytes;   // one input line
-  std::uint64_t pixelStart;  // file offset of the first pixel line
-  std::uint32_t topLines;    // lines at the top of the picture that no tile covers
-  std::size_t tileLineBytes() const { return std::size_t{side} * kBytesPerPixel; }
-  // File offset of the first line of tile row `row` (row 0 the top, cut last).
-  std::uint64_t rowStart(std::uint32_t row) const {
-    return pixelStart + std::uint64_t{rows - 1u - row} * side * lineBytes;
+// What every tile of the cut begins with, and where the tiles go.
+struct Tiles {
+  HeaderBytes header;
+  std::vector<std::uint8_t> colourMap;  // of a colour-mapped image, copied into every tile
+  std::string directory;                // empty for the current one
+  bool dryRun;
+  std::string pathOf(const std::string& name) const {
+    return directory.empty() ? name : directory + "/" + name;
   }
-};
-
-// Whole lines of the input held in memory, `lines` of them.
-struct Band {
-  std::vector<std::uint8_t> bytes;
-  std::size_t lines = 0;
 };
 
 File openInput(const std::string& name) {
@@ -73,49 +64,59 @@ TgaHeader readHeader(File& input, const std::string& name) {
   return parseHeader(raw);
 }
 
-// Refuses an input that ends before the last pixel line the grid covers, so that no tile is
-// written from bytes that were never read.
-void requireGridInFile(File& input, const std::string& name, const Grid& grid) {
-  if (grid.rows == 0) return;
-  const std::uint64_t needed =
-      grid.pixelStart + std::uint64_t{grid.rows} * grid.side * grid.lineBytes;
-  const std::optional<std::uint64_t> size = input.size();
-  if (!size) throw Refusal{"cannot read " + name + ": " + common::lastSystemError().reason};
-  if (*size < needed) {
-    throw Refusal{name + " holds " + std::to_string(*size) + " bytes, but its " +
-                  std::to_string(grid.rows) + " rows of tiles need " + std::to_string(needed) +
-                  " (pixel data from byte " + std::to_string(grid.pixelStart) + ")"};
+std::vector<std::uint8_t> readColourMap(File& input, const std::string& name,
+                                        const TgaHeader& header, std::uint32_t bytes) {
+  std::vector<std::uint8_t> map(bytes);
+  const std::uint64_t start = kHeaderSize + header.idLength;
+  if (input.readAt(start, map.data(), bytes) != bytes) {
+    throw Refusal{name + " ends or cannot be read in its colour map, between byte " +
+                  std::to_string(start) + " and byte " + std::to_string(start + bytes)};
   }
+  return map;
 }
 
-// Refuses a grid one of whose tile names is the input itself (the same file, under its own name
-// or through a link): creating that tile would empty the image before it is cut.
-void requireNoTileReplacesInput(File& input, const Grid& grid) {
+// Refuses a grid one of whose tiles is the input itself (the same file, under its own name or
+// through a link): creating that tile would empty the image before it is cut.
+void requireNoTileReplacesInput(File& input, const Grid& grid, const Tiles& tiles) {
   const std::optional<common::FileIdentity> image = input.identity();
   if (!image) return;
   for (std::uint32_t row = 0; row < grid.rows; ++row) {
     for (std::uint32_t column = 0; column < grid.count; ++column) {
       const std::string name = tileName(column, row);
-      if (common::identityAt(name) == image) {
+      if (common::identityAt(tiles.pathOf(name)) == image) {
         throw Refusal{"tile " + name + " would replace the input image; cut it in another folder"};
       }
     }
   }
 }
 
-void readBand(File& input, Band& band, std::uint64_t start, std::size_t lines,
-              std::uint64_t lineBytes) {
-  const std::size_t size = lines * lineBytes;
-  if (input.readAt(start, band.bytes.data(), size) != size) {
-    throw Refusal{"the input ends or cannot be read between byte " + std::to_string(start) +
-                  " and byte " + std::to_string(start + size)};
+// The bands of tile row `row`, `bandLines` lines each, as (first file line, lines), in the order
+// they are written: the bottom of the picture first.
+std::vector<std::pair<std::uint32_t, std::size_t>> bandsOf(const Grid& grid, std::uint32_t row,
+                                                           std::size_t bandLines) {
+  std::vector<std::pair<std::uint32_t, std::size_t>> bands;
+  for (std::size_t done = 0; done < grid.side; done += bandLines) {
+    const std::size_t lines = std::min<std::size_t>(bandLines, grid.side - done);
+    bands.emplace_back(grid.firstLine(row) + static_cast<std::uint32_t>(done), lines);
   }
-  band.lines = lines;
+  if (grid.format.topOrigin) std::reverse(bands.begin(), bands.end());
+  return bands;
+}
+
+// The first file line of every band of the cut, ascending.
+std::vector<std::uint32_t> bandStarts(const Grid& grid, std::size_t bandLines) {
+  std::vector<std::uint32_t> starts;
+  for (std::uint32_t row = 0; row < grid.rows; ++row) {
+    for (const auto& band : bandsOf(grid, row, bandLines)) starts.push_back(band.first);
+  }
+  std::sort(starts.begin(), starts.end());
+  return starts;
 }
 
 // A tile file: open while it is written, closed once it is whole.
 struct TileOutput {
   std::string name;
+  std::string path;
   File file;
   bool created = false;  // false when it could not be created, which was reported
 };
@@ -126,31 +127,36 @@ void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
   }
 }
 
-// Creates the tile's file, reports it, and writes the tile header.
-TileOutput startTile(const Grid& grid, std::uint32_t column, std::uint32_t row, Printer& printer) {
-  TileOutput tile{tileName(column, row), {}};
+// Creates the tile's file, reports it, and writes the tile header and colour map; in a dry run,
+// only reports it.
+TileOutput startTile(const Grid& grid, const Tiles& tiles, std::uint32_t column, std::uint32_t row,
+                     Printer& printer) {
+  TileOutput tile{tileName(column, row), {}, {}};
+  tile.path = tiles.pathOf(tile.name);
   SystemError failure;
-  tile.file = common::createForWriting(tile.name, failure);
+  if (!tiles.dryRun) tile.file = common::createForWriting(tile.path, failure);
   tile.created = tile.file.isOpen();
   const std::uint32_t x = column * grid.side;
-  const std::uint32_t y = grid.topLines + row * std::uint32_t{grid.side};
+  const std::uint32_t y = grid.topLines() + row * std::uint32_t{grid.side};
   printer.tile({tile.name, column, row, x, y, tile.created, tile.created ? 0 : failure.number});
   if (!tile.created) return tile;
-  const HeaderBytes header = tileHeader(grid.side);
-  const Segment segment{header.data(), header.size()};
-  writeToTile(tile, {&segment, 1});
+  const Segment start[] = {{tiles.header.data(), tiles.header.size()},
+                           {tiles.colourMap.data(), tiles.colourMap.size()}};
+  writeToTile(tile, start);
   return tile;
 }
 
-// Writes the part of tile `column` that the band holds: a segment of each of its lines.
+// Writes the part of tile `column` that the band holds: a segment of each of its lines, the
+// bottom of the picture first.
 void writeBandPart(TileOutput& tile, const Grid& grid, const Band& band, std::uint32_t column,
                    std::vector<Segment>& segments) {
   if (!tile.file.isOpen()) return;
   segments.clear();
   const std::size_t columnStart = std::size_t{column} * grid.tileLineBytes();
-  for (std::size_t line = 0; line < band.lines; ++line) {
+  for (std::size_t i = 0; i < band.lines; ++i) {
+    const std::size_t line = grid.format.topOrigin ? band.lines - 1 - i : i;
     segments.push_back(
-        {band.bytes.data() + line * grid.lineBytes + columnStart, grid.tileLineBytes()});
+        {band.bytes.data() + line * grid.lineBytes() + columnStart, grid.tileLineBytes()});
   }
   writeToTile(tile, segments);
 }
@@ -162,120 +168,178 @@ void finishTile(TileOutput& tile) {
   tile.file.close();
 }
 
+// The input's lines and what the tiles are made of, for one cut.
+struct Cut {
+  const Grid& grid;
+  const Tiles& tiles;
+  PixelLines& lines;
+  Band& band;
+  Printer& printer;
+};
+
 // Cuts tile row `row` from one band that holds all its lines, a tile at a time.
-void cutRowFromOneBand(File& input, const Grid& grid, std::uint32_t row, Band& band,
-                       std::vector<TileOutput>& tiles, std::vector<Segment>& segments,
-                       Printer& printer) {
-  readBand(input, band, grid.rowStart(row), grid.side, grid.lineBytes);
-  for (std::uint32_t column = 0; column < grid.count; ++column) {
-    tiles.push_back(startTile(grid, column, row, printer));
-    writeBandPart(tiles.back(), grid, band, column, segments);
-    finishTile(tiles.back());
+void cutRowFromOneBand(Cut& cut, std::uint32_t row, std::vector<TileOutput>& outputs,
+                       std::vector<Segment>& segments) {
+  cut.lines.read(cut.band, cut.grid.firstLine(row), cut.grid.side);
+  for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
+    outputs.push_back(startTile(cut.grid, cut.tiles, column, row, cut.printer));
+    writeBandPart(outputs.back(), cut.grid, cut.band, column, segments);
+    finishTile(outputs.back());
   }
 }
 
 // Cuts tile row `row` in several bands: every tile of the row is created first, in order, and
 // each band is written to all of them.
-void cutRowInBands(File& input, const Grid& grid, std::uint32_t row, Band& band,
-                   std::vector<TileOutput>& tiles, std::vector<Segment>& segments,
-                   Printer& printer) {
-  for (std::uint32_t column = 0; column < grid.count; ++column) {
-    tiles.push_back(startTile(grid, column, row, printer));
+void cutRowInBands(Cut& cut, std::uint32_t row, std::size_t bandLines,
+                   std::vector<TileOutput>& outputs, std::vector<Segment>& segments) {
+  for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
+    outputs.push_back(startTile(cut.grid, cut.tiles, column, row, cut.printer));
   }
-  const std::size_t bandLines = band.bytes.size() / grid.lineBytes;
-  for (std::size_t done = 0; done < grid.side; done += band.lines) {
-    const std::size_t lines = std::min<std::size_t>(bandLines, grid.side - done);
-    readBand(input, band, grid.rowStart(row) + done * grid.lineBytes, lines, grid.lineBytes);
-    for (std::uint32_t column = 0; column < grid.count; ++column) {
-      writeBandPart(tiles[column], grid, band, column, segments);
+  for (const auto& [first, lines] : bandsOf(cut.grid, row, bandLines)) {
+    cut.lines.read(cut.band, first, lines);
+    for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
+      writeBandPart(outputs[column], cut.grid, cut.band, column, segments);
     }
   }
-  for (TileOutput& tile : tiles) finishTile(tile);
+  for (TileOutput& tile : outputs) finishTile(tile);
 }
 
-// Cuts every tile in file order; false when some tile file could not be created. A tile left
+// Reports every tile as a cut would, creating none.
+void listTiles(const Grid& grid, const Tiles& tiles, Printer& printer) {
+  for (std::uint32_t row = grid.rows; row-- > 0;) {
+    for (std::uint32_t column = 0; column < grid.count; ++column) {
+      startTile(grid, tiles, column, row, printer);
+    }
+  }
+}
+
+// Cuts every tile, bottom row first; false when some tile file could not be created. A tile left
 // half-written by a failed read or write is removed: it is worse than none.
-bool cutTiles(File& input, const Grid& grid, Printer& printer) {
-  // An image lower than one tile has nothing to cut; its band would be all memory and no use.
-  if (grid.rows == 0) return true;
-  const std::size_t bandLines =
-      static_cast<std::size_t>(std::min<std::uint64_t>(grid.side, kMostBandBytes / grid.lineBytes));
-  Band band{std::vector<std::uint8_t>(bandLines * grid.lineBytes)};
-  std::vector<TileOutput> tiles;
+bool cutTiles(Cut& cut, std::size_t bandLines) {
+  std::vector<TileOutput> outputs;
   std::vector<Segment> segments;
   bool allCreated = true;
-  for (std::uint32_t row = grid.rows; row-- > 0;) {
-    tiles.clear();
+  for (std::uint32_t row = cut.grid.rows; row-- > 0;) {
+    outputs.clear();
     try {
-      if (bandLines == grid.side) {
-        cutRowFromOneBand(input, grid, row, band, tiles, segments, printer);
+      if (bandLines == cut.grid.side) {
+        cutRowFromOneBand(cut, row, outputs, segments);
       } else {
-        cutRowInBands(input, grid, row, band, tiles, segments, printer);
+        cutRowInBands(cut, row, bandLines, outputs, segments);
       }
     } catch (const Refusal&) {
-      for (TileOutput& tile : tiles) {
+      for (TileOutput& tile : outputs) {
         if (tile.file.isOpen()) {
           tile.file.close();
-          common::removeFile(tile.name);
+          common::removeFile(tile.path);
         }
       }
       throw;
     }
-    for (const TileOutput& tile : tiles) allCreated = allCreated && tile.created;
+    for (const TileOutput& tile : outputs) allCreated = allCreated && tile.created;
   }
   return allCreated;
 }
 
-Outcome cutImage(const std::string& name, const TileCount& count, Printer& printer) {
+// Checks the whole input, then cuts it, or lists its tiles in a dry run.
+Outcome cutGrid(File& input, const std::string& name, const Grid& grid, const Tiles& tiles,
+                std::optional<IndexRange> indices, Printer& printer) {
+  // An image lower than one tile has nothing to cut, nor anything to check.
+  if (grid.rows == 0) return tiles.dryRun ? Outcome::checked : Outcome::cut;
+  const std::size_t bandLines = static_cast<std::size_t>(
+      std::min<std::uint64_t>(grid.side, kMostBandBytes / grid.lineBytes()));
+  Band band{std::vector<std::uint8_t>(bandLines * grid.lineBytes())};
+  PixelLines lines(input, name, grid, indices);
+  lines.check(bandStarts(grid, bandLines), band);
+  requireNoTileReplacesInput(input, grid, tiles);
+  if (tiles.dryRun) {
+    listTiles(grid, tiles, printer);
+    return Outcome::checked;
+  }
+  Cut cut{grid, tiles, lines, band, printer};
+  return cutTiles(cut, bandLines) ? Outcome::cut : Outcome::tileNotCreated;
+}
+
+// The pixel format the options let tilecut cut the image in; a refusal otherwise.
+std::optional<PixelFormat> acceptedFormat(const TgaHeader& header, const std::string& name,
+                                          const Options& options) {
+  if (!options.anyTga) {
+    if (header.depthWord != kAcceptedDepthWord) return std::nullopt;
+    if (header.imageType != kUncompressedTrueColour) {
+      throw Refusal{name + " has image type " + std::to_string(header.imageType) +
+                    "; only uncompressed true-colour images (type 2) can be cut"};
+    }
+    return kTrueColour24;
+  }
+  std::string refusal;
+  const std::optional<PixelFormat> format = pixelFormatOf(header, refusal);
+  if (!format) throw Refusal{name + ": " + refusal};
+  return format;
+}
+
+Outcome cutImage(const std::string& name, const TileCount& count, const Options& options,
+                 Printer& printer) {
   printer.input(name);
   File input = openInput(name);
   const TgaHeader header = readHeader(input, name);
   printer.header(header);
-  if (header.depthWord != kAcceptedDepthWord) return Outcome::depthRefused;
-  if (header.imageType != kUncompressedTrueColour) {
-    throw Refusal{name + " has image type " + std::to_string(header.imageType) +
-                  "; only uncompressed true-colour images (type 2) can be cut"};
-  }
+  const std::optional<PixelFormat> format = acceptedFormat(header, name, options);
+  if (!format) return Outcome::depthRefused;
   const auto side = static_cast<std::uint16_t>(header.width / count.value);
   if (side == 0) {
     throw Refusal{name + " is " + std::to_string(header.width) + " pixels wide, too narrow for " +
                   count.digits + " tiles across"};
   }
   const auto rows = static_cast<std::uint16_t>(header.height / side);
-  const Grid grid{count.value,
-                  side,
-                  rows,
-                  std::uint64_t{header.width} * kBytesPerPixel,
-                  pixelDataOffset(header),
-                  header.height - std::uint32_t{rows} * side};
+  const Grid grid{count.value, side, rows, header.width, header.height, pixelDataOffset(header),
+                  *format};
   printer.grid(header, {grid.count, grid.side, grid.rows, grid.pixelStart});
-  requireGridInFile(input, name, grid);
-  requireNoTileReplacesInput(input, grid);
-  return cutTiles(input, grid, printer) ? Outcome::cut : Outcome::tileNotCreated;
+  Tiles tiles{options.anyTga ? tileHeader(side, header, *format) : tileHeader(side),
+              {},
+              options.directory,
+              options.dryRun};
+  std::optional<IndexRange> indices;
+  if (format->colourMapped && rows > 0) {
+    tiles.colourMap = readColourMap(input, name, header, format->colourMapBytes);
+    indices = IndexRange{header.colourMapFirst,
+                         std::uint32_t{header.colourMapFirst} + header.colourMapLength};
+  }
+  return cutGrid(input, name, grid, tiles, indices, printer);
 }
 
-Outcome cutOrRefuse(const char* name, const char* countText, Printer& printer) {
+// A folder for the tiles must be there: tilecut makes none.
+void requireFolder(const std::string& directory) {
+  if (directory.empty()) return;
+  if (!common::isDirectory(directory)) {
+    throw Refusal{"the folder " + directory + " for the tiles " +
+                  (common::identityAt(directory) ? "is not a folder" : "does not exist")};
+  }
+}
+
+Outcome cutOrRefuse(const char* name, const char* countText, const Options& options,
+                    Printer& printer) {
   const std::optional<TileCount> count = parseTileCount(countText);
   if (!count) {
     throw Refusal{"the number of tiles across \"" + std::string(countText) +
                   "\" is not a whole number of 1 or more"};
   }
-  return cutImage(name, *count, printer);
+  requireFolder(options.directory);
+  return cutImage(name, *count, options, printer);
 }
 
 }  // namespace
 
-int run(const char* name, const char* countText, Form form) {
+int run(const char* name, const char* countText, const Options& options) {
   const std::unique_ptr<Printer> printer =
-      form == Form::json ? makeJsonPrinter() : makeTextPrinter();
+      options.form == Form::json ? makeJsonPrinter(options) : makeTextPrinter(options);
   Outcome outcome = Outcome::refused;
   try {
-    outcome = cutOrRefuse(name, countText, *printer);
+    outcome = cutOrRefuse(name, countText, options, *printer);
     printer->end(outcome, "");
   } catch (const Refusal& refusal) {
     printer->end(outcome, refusal.message);
   }
-  const int exitCode = outcome == Outcome::cut ? 0 : 1;
+  const int exitCode = outcome == Outcome::cut || outcome == Outcome::checked ? 0 : 1;
   return printer->finish() ? exitCode : 1;
 }
 

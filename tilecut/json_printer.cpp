@@ -11,13 +11,18 @@ namespace tilecut {
 namespace {
 
 // The outcomes by name, in the order of Outcome.
-constexpr const char* kOutcomeNames[] = {"cut", "tileNotCreated", "depthRefused", "refused"};
+constexpr const char* kOutcomeNames[] = {"cut", "tileNotCreated", "depthRefused", "refused",
+                                         "checked"};
 
 class JsonPrinter final : public Printer {
  public:
-  JsonPrinter() : report_(stdout) {}
+  explicit JsonPrinter(const Options& options) : report_(stdout), options_(options) {}
 
-  void input(const std::string& name) override { report_.stringMember("input", name); }
+  void input(const std::string& name) override {
+    report_.stringMember("input", name);
+    if (!options_.directory.empty()) report_.stringMember("directory", options_.directory);
+    if (options_.dryRun) report_.booleanMember("dryRun", true);
+  }
   void header(const TgaHeader& header) override {
     report_.beginObject("header");
     report_.integerMember("idLength", header.idLength);
@@ -53,8 +58,11 @@ class JsonPrinter final : public Printer {
     report_.integerMember("x", tile.x);
     report_.integerMember("y", tile.y);
     report_.integerMember("side", side_);
-    report_.booleanMember("created", tile.created);
-    if (!tile.created) report_.integerMember("error", tile.error);
+    // A dry run creates no tile, and says nothing of it.
+    if (!options_.dryRun) {
+      report_.booleanMember("created", tile.created);
+      if (!tile.created) report_.integerMember("error", tile.error);
+    }
     report_.endObject();
   }
   void end(Outcome outcome, const std::string& reason) override {
@@ -71,6 +79,7 @@ class JsonPrinter final : public Printer {
 
  private:
   common::JsonReport report_;
+  const Options& options_;
   bool tilesOpen_ = false;
   std::int64_t leftOutColumns_ = 0;
   std::int64_t leftOutLines_ = 0;
@@ -79,8 +88,8 @@ class JsonPrinter final : public Printer {
 
 }  // namespace
 
-std::unique_ptr<Printer> makeJsonPrinter() {
-  return std::make_unique<JsonPrinter>();
+std::unique_ptr<Printer> makeJsonPrinter(const Options& options) {
+  return std::make_unique<JsonPrinter>(options);
 }
 
 }  // namespace tilecut

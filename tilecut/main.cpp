@@ -1,7 +1,8 @@
-// tilecut [OPTION]... FILE COUNT: cuts a 24-bit TGA image into COUNT square tiles across; the
+// tilecut [OPTION]... FILE COUNT: cuts a TGA image into COUNT square tiles across; the
 // cutting itself is in cut.cpp.
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "app_framework.hpp"
@@ -11,6 +12,17 @@
 namespace {
 
 constexpr common::Option kOptions[] = {
+    {"--any-tga", "-a",
+     "read every TGA a user meets: colour-mapped, true-colour and grey, uncompressed or "
+     "run-length coded, 8, 15, 16, 24 or 32 bits a pixel, any origin; each tile keeps the "
+     "image's pixel format"},
+    {"--directory",
+     "-C",
+     "write the tiles into DIR, which must exist, instead of the current folder",
+     {},
+     0,
+     "DIR"},
+    {"--dry-run", "-n", "check the image and report the cut, without creating a file"},
     {"--json", "",
      "print the report as one JSON document: the image's geometry, every tile with the square "
      "it covers, and what is left out"},
@@ -22,9 +34,10 @@ constexpr common::Tool kTool{
     .name = "tilecut",
     .synopsis = "IMAGE.tga TILES_ACROSS",
     .description =
-        "Cuts an uncompressed 24-bit TGA image into square tiles, TILES_ACROSS of\n"
-        "them across and as many rows as fit, and writes each as a TGA file of its\n"
-        "own, Tx<column>x<row>.tga, into the current folder (replacing any such file).\n",
+        "Cuts an uncompressed 24-bit TGA image (with -a, any TGA image) into square\n"
+        "tiles, TILES_ACROSS of them across and as many rows as fit, and writes each\n"
+        "as a TGA file of its own, Tx<column>x<row>.tga, into the current folder\n"
+        "(replacing any such file).\n",
     .options = kOptions,
     .firstOperand = "image",
     .exitStatus =
@@ -38,8 +51,10 @@ constexpr common::Tool kTool{
 };
 
 int runCut(const common::CommandLine& line) {
-  return tilecut::run(line.operands[0], line.operands[1],
-                      line.has("--json") ? tilecut::Form::json : tilecut::Form::text);
+  return tilecut::run(
+      line.operands[0], line.operands[1],
+      {line.has("--json") ? tilecut::Form::json : tilecut::Form::text, line.has("--any-tga"),
+       line.has("--dry-run"), std::string(line.value("--directory"))});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "run.hpp"
 #include "tga.hpp"
 
 namespace tilecut {
@@ -36,6 +37,7 @@ enum class Outcome {
   tileNotCreated,  // every other tile written
   depthRefused,    // pixel depth other than 24 or a descriptor other than 0; no file written
   refused,         // the count or the image cannot be used; no file written
+  checked,         // a dry run: every tile could be cut, and none was written
 };
 
 class Printer {
@@ -51,7 +53,7 @@ class Printer {
   virtual bool finish() = 0;
 };
 
-std::unique_ptr<Printer> makeTextPrinter();
-std::unique_ptr<Printer> makeJsonPrinter();
+std::unique_ptr<Printer> makeTextPrinter(const Options& options);
+std::unique_ptr<Printer> makeJsonPrinter(const Options& options);
 
 }  // namespace tilecut

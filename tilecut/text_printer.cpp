@@ -11,6 +11,8 @@ using common::printText;
 
 class TextPrinter final : public Printer {
  public:
+  explicit TextPrinter(const Options& options) : dryRun_(options.dryRun) {}
+
   void input(const std::string& name) override { printLine("INPUT: ", name); }
   void header(const TgaHeader&) override {}
   void grid(const TgaHeader& header, const GridFacts& grid) override {
@@ -20,7 +22,8 @@ class TextPrinter final : public Printer {
   }
   void tile(const TileFacts& tile) override {
     printLine(tile.name);
-    if (tile.created) return;
+    ++tiles_;
+    if (tile.created || dryRun_) return;
     printLine("\n***Error with file ", tile.name, "  Colde: ", tile.error);
     printLine();
   }
@@ -30,14 +33,21 @@ class TextPrinter final : public Printer {
       printText("***ERROR bitdepth not 24");
     }
     if (outcome == Outcome::refused) printLine("***ERROR ", reason);
+    if (outcome == Outcome::checked) {
+      printLine("<<dry run: ", tiles_, " tiles to write, nothing written>>");
+    }
   }
   bool finish() override { return true; }  // as ever, the report's own writes are not checked
+
+ private:
+  bool dryRun_;
+  std::int64_t tiles_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<Printer> makeTextPrinter() {
-  return std::make_unique<TextPrinter>();
+std::unique_ptr<Printer> makeTextPrinter(const Options& options) {
+  return std::make_unique<TextPrinter>(options);
 }
 
 }  // namespace tilecut

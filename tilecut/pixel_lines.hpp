@@ -1,0 +1,72 @@
+#pragma once
+
+// The grid of a cut and the input's pixel lines that it covers, read a band of whole lines at a
+// time: straight from the file, or decoded from its run-length packets. Lines stand in the file
+// bottom line first, or top line first (descriptor bit 5); a band is always made to run from
+// left to right, so that a tile's pixels are a segment of each of its lines.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/file_system.hpp"
+#include "run_length.hpp"
+#include "tga.hpp"
+
+namespace tilecut {
+
+// What is cut: `count` tiles across and `rows` down, each `side` pixels square, from an image of
+// `width` × `height` pixels stored in `format`.
+struct Grid {
+  std::uint32_t count;
+  std::uint16_t side;
+  std::uint16_t rows;
+  std::uint32_t width;
+  std::uint32_t height;
+  std::uint64_t pixelStart;  // file offset of the first pixel line
+  PixelFormat format;
+
+  std::uint32_t topLines() const { return height - std::uint32_t{rows} * side; }
+  std::uint64_t lineBytes() const { return std::uint64_t{width} * format.bytesPerPixel; }
+  std::size_t tileLineBytes() const { return std::size_t{side} * format.bytesPerPixel; }
+  // The file line (counted from 0) where tile row `row` begins; its lines follow in the file.
+  std::uint32_t firstLine(std::uint32_t row) const;
+  // One past the last file line that a tile covers.
+  std::uint32_t coveredEnd() const;
+};
+
+// Whole lines of the input in memory: `lines` of them from file line `first`.
+struct Band {
+  std::vector<std::uint8_t> bytes;
+  std::uint32_t first = 0;
+  std::size_t lines = 0;
+};
+
+class PixelLines {
+ public:
+  PixelLines(common::File& input, const std::string& name, const Grid& grid,
+             std::optional<IndexRange> indices);
+
+  // Before any tile is written: refuses an input whose pixel data ends before the lines the
+  // tiles cover, whose run-length stream is broken, or that holds a colour index beyond its
+  // map; and marks where each of `bandStarts` (file lines, ascending) begins in the stream.
+  void check(const std::vector<std::uint32_t>& bandStarts, Band& scratch);
+  // Reads `lines` lines from file line `first`, running from left to right.
+  void read(Band& band, std::uint32_t first, std::size_t lines);
+
+ private:
+  void checkStoredIndices(Band& scratch);
+  void checkRunLengthStream(const std::vector<std::uint32_t>& bandStarts);
+  void readStored(Band& band, std::uint32_t first, std::size_t lines);
+
+  common::File& input_;
+  const std::string& name_;
+  const Grid& grid_;
+  std::optional<IndexRange> indices_;
+  std::optional<RunLengthPixels> runLength_;
+  std::vector<std::pair<std::uint32_t, RunLengthPixels::Mark>> marks_;  // by file line
+};
+
+}  // namespace tilecut
