@@ -159,9 +159,12 @@ def document_of(tool, data, folder, validator, what):
     """Writes `data` as the tool's input, runs it, and checks the document's schema and fields."""
     name = "in" + pathlib.Path(SAMPLES[tool]).suffix
     if tool == "tilecut":
-        args = [name, str(data[0]) if data else "0"]
-        (folder / name).write_bytes(data[1:])
-        data = data[1:]
+        # The count and the options byte first, as the fuzzing harness takes them.
+        mode = data[1] if len(data) > 1 else 0
+        args = ["--any-tga"] * (mode & 1) + ["--dry-run"] * (mode >> 1 & 1)
+        args += [name, str(data[0]) if data else "0"]
+        (folder / name).write_bytes(data[2:])
+        data = data[2:]
     else:
         args = [name, "42"] if tool == "surfstamp" else [name]
         (folder / name).write_bytes(data)
@@ -204,7 +207,7 @@ def main():
         for tool in TOOLS:
             schema = json.loads((SOURCE / "docs" / "schemas" / f"{tool}.schema.json").read_text())
             validator = jsonschema.Draft202012Validator(schema)
-            sample = bytes([4]) + samples[tool] if tool == "tilecut" else samples[tool]
+            sample = bytes([4, 0]) + samples[tool] if tool == "tilecut" else samples[tool]
             _, whole = document_of(tool, sample, work, validator, f"{tool} sample")
             for length in cuts(tool, len(sample)):
                 what = f"{tool} sample cut to {length} bytes"

@@ -279,4 +279,60 @@ TEST(MutationSweep, Tilecut) {
   }
 }
 
+// The forms --any-tga reads beside the sample's, made from its pixels: run-length 32 bits of
+// top-left origin, colour-mapped run-length, grey with alpha running right to left.
+std::vector<std::string> anyTgaForms(const std::string& image) {
+  const std::string pixels = image.substr(18, 48 * 32 * 3);  // the sample's lines, 48 wide
+  std::string pixels32, indices, grey;
+  for (std::size_t i = 0; i < pixels.size(); i += 3) {
+    pixels32 += pixels.substr(i, 3) + static_cast<char>(i / 3 % 7 == 0 ? 0 : 255);
+    indices += static_cast<char>(static_cast<unsigned char>(pixels[i]) % 8);
+    grey += pixels.substr(i, 1) + static_cast<char>(i % 5 == 0 ? 128 : 255);
+  }
+  const auto header = [](std::uint8_t type, std::uint8_t mapType, std::uint16_t entries,
+                         std::uint8_t entryBits, std::uint8_t depth, std::uint8_t descriptor) {
+    testing_support::Bytes bytes;
+    bytes.u8(0).u8(mapType).u8(type).u16(0).u16(entries).u8(entryBits).u16(0).u16(0);
+    return bytes.u16(48).u16(32).u8(depth).u8(descriptor).str();
+  };
+  return {header(10, 0, 0, 0, 32, 0x28) + testing_support::runLengthPackets(pixels32, 4),
+          header(9, 1, 8, 24, 8, 0) + std::string(24, '\x40') +
+              testing_support::runLengthPackets(indices, 1),
+          header(3, 0, 0, 0, 16, 0x18) + grey};
+}
+
+TEST(MutationSweep, TilecutAnyTga) {
+  const std::vector<Field> fields = {{1, 1, 0},  {2, 1, 2},   {3, 2, 0},   {5, 2, 0},
+                                     {7, 1, 0},  {12, 2, 48}, {14, 2, 32}, {16, 1, 24},
+                                     {17, 1, 0}, {18, 1, 0},  {19, 1, 0},  {20, 4, 0}};
+  const std::vector<std::string> forms = anyTgaForms(sample("image.tga", {}));
+  Mutator mutator(6, fields);
+  const std::uint32_t counts[] = {4, 2, 3};
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string& original = forms[static_cast<std::size_t>(round) % forms.size()];
+    const Mutation m = mutator.mutate(original, round / static_cast<int>(forms.size()));
+    const std::uint32_t count = counts[round % 3];
+    SCOPED_TRACE("form " + std::to_string(round % forms.size()) + ", " + m.what + " cut " +
+                 std::to_string(count) + " across");
+    ScratchDir dir;
+    testing_support::writeFile(dir / "in.tga", m.bytes);
+    const RunResult result = testing_support::runTool(
+        TILECUT_PATH, {"-a", "in.tga", std::to_string(count)}, dir.path(), kTimeLimit);
+    expectWellEnded(result);
+    const testing_support::AnyTgaCut expected(m.bytes, count);
+    EXPECT_EQ(result.exitCode, expected.tiles() ? 0 : 1) << result.out;
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      written.insert(entry.path().filename().string());
+    }
+    written.erase("in.tga");
+    EXPECT_EQ(written.size(), expected.tiles() ? expected.tiles()->size() : 0);
+    for (const auto& [name, bytes] :
+         expected.tiles().value_or(std::vector<std::pair<std::string, std::string>>{})) {
+      ASSERT_TRUE(written.count(name)) << name;
+      EXPECT_EQ(testing_support::readFile(dir / name), bytes) << name;
+    }
+  }
+}
+
 }  // namespace

@@ -425,3 +425,203 @@ TEST(TilecutJson, EveryTileCoversTheSquareItsEntryNames) {
     EXPECT_EQ(written.substr(18, square.size()), square) << tile.dump();
   }
 }
+
+// --any-tga: every form of TGA, its tiles in the image's own pixel format; the options that
+// go with it; and what a reader of each form refuses.
+namespace any_tga {
+
+using testing_support::AnyTgaCut;
+
+// `image` stored as `descriptor` says (bit 5 top line first, bit 4 right to left), in the
+// run-length form where asked: the same picture in other bytes.
+std::string storedAs(const Image& image, std::uint8_t descriptor, bool runLength) {
+  std::string pixels;
+  for (std::uint32_t i = 0; i < image.height; ++i) {
+    const std::uint32_t line = (descriptor & 0x20) != 0 ? image.height - 1 - i : i;
+    for (std::uint32_t j = 0; j < image.width; ++j) {
+      const std::uint32_t x = (descriptor & 0x10) != 0 ? image.width - 1 - j : j;
+      pixels += image.pixels.substr((std::size_t{line} * image.width + x) * 3, 3);
+    }
+  }
+  Bytes file;
+  file.u8(0).u8(0).u8(runLength ? 10 : 2).fill(9, '\0').u16(image.width).u16(image.height);
+  file.u8(24).u8(descriptor);
+  return file.raw(runLength ? testing_support::runLengthPackets(pixels, 3) : pixels).str();
+}
+
+// An image of 8-bit indices into a map of 16 24-bit entries, whose first index is 3.
+std::string colourMapped(std::uint16_t width, std::uint16_t height, bool runLength) {
+  std::string indices;
+  for (std::uint32_t i = 0; i < std::uint32_t{width} * height; ++i) {
+    indices += static_cast<char>(3 + (i * 7 / 3) % 16);
+  }
+  Bytes file;
+  file.u8(0).u8(1).u8(runLength ? 9 : 1).u16(3).u16(16).u8(24).u16(0).u16(0).u16(width).u16(height);
+  file.u8(8).u8(0);
+  for (int entry = 0; entry < 16; ++entry)
+    file.u8(static_cast<std::uint8_t>(entry * 16)).u8(7).u8(9);
+  return file.raw(runLength ? testing_support::runLengthPackets(indices, 1) : indices).str();
+}
+
+RunResult cutAnyTga(const ScratchDir& dir, const std::string& input, const std::string& count,
+                    std::vector<std::string> options = {}) {
+  testing_support::writeFile(dir / "in.tga", input);
+  options.insert(options.begin(), "-a");
+  options.push_back("in.tga");
+  options.push_back(count);
+  RunResult result = testing_support::runTool(TOOL_PATH, options, dir.path());
+  EXPECT_EQ(result.err, "");
+  return result;
+}
+
+// The folder holds exactly the tiles an independent reading of the format gives.
+void expectTilesOf(const ScratchDir& dir, const std::string& input, std::uint32_t count) {
+  const AnyTgaCut expected(input, count);
+  ASSERT_TRUE(expected.tiles().has_value());
+  std::set<std::string> names;
+  for (const auto& [name, bytes] : *expected.tiles()) {
+    names.insert(name);
+    EXPECT_EQ(testing_support::readFile(dir / name), bytes) << name;
+  }
+  EXPECT_EQ(filesIn(dir), names);
+}
+
+TEST(TilecutAnyTga, EveryOriginAndTheRunLengthFormCutAsTheBottomLeftTwin) {
+  const Image image = patternImage(37, 29);
+  ScratchDir twinDir;
+  const RunResult twin = cut(twinDir, tgaFile(image), "3");
+  for (const std::uint8_t descriptor : std::vector<std::uint8_t>{0x00, 0x10, 0x20, 0x30}) {
+    for (const bool runLength : {false, true}) {
+      SCOPED_TRACE("descriptor " + std::to_string(descriptor) + (runLength ? ", run-length" : ""));
+      ScratchDir dir;
+      const RunResult result = cutAnyTga(dir, storedAs(image, descriptor, runLength), "3");
+      EXPECT_EQ(result.out, twin.out);
+      EXPECT_EQ(result.exitCode, 0);
+      for (const std::string& name : tileNames(image, 3)) {
+        EXPECT_EQ(testing_support::readFile(dir / name), testing_support::readFile(twinDir / name))
+            << name;
+      }
+      expectTilesOf(dir, storedAs(image, descriptor, runLength), 3);
+    }
+  }
+}
+
+TEST(TilecutAnyTga, ColourMappedTilesCarryTheMap) {
+  for (const bool runLength : {false, true}) {
+    ScratchDir dir;
+    const std::string input = colourMapped(20, 9, runLength);
+    const RunResult result = cutAnyTga(dir, input, "4");
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    expectTilesOf(dir, input, 4);
+    // The map goes into every tile whole: 18 + 48 bytes before the 5 × 5 indices.
+    EXPECT_EQ(testing_support::readFile(dir / "Tx00x00.tga").substr(18, 48), input.substr(18, 48));
+  }
+}
+
+TEST(TilecutAnyTga, EveryCutOfARunLengthImageIsRefusedWithNoTile) {
+  const std::string input = storedAs(patternImage(9, 6), 0x20, true);
+  for (std::size_t length = 18; length < input.size(); ++length) {
+    SCOPED_TRACE(length);
+    ScratchDir dir;
+    const RunResult result = cutAnyTga(dir, input.substr(0, length), "3");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("***ERROR in.tga: the run-length pixel data ends at byte " +
+                              std::to_string(length) + ", in the packet at byte "),
+              std::string::npos)
+        << result.out;
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+// One header field at a time, set to a value no reader of the image's form takes.
+TEST(TilecutAnyTga, HeadersNoReaderTakesAreRefusedByFieldAndOffset) {
+  const std::string plain = storedAs(patternImage(8, 8), 0, false);
+  const auto with = [&](std::size_t offset, std::uint8_t value) {
+    std::string file = plain;
+    file[offset] = static_cast<char>(value);
+    return file;
+  };
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {with(2, 4),
+       "the image type at byte 2 is 4: tilecut reads 1, 2 and 3 (colour-mapped, true-colour and "
+       "grey) and 9, 10 and 11 (their run-length forms)"},
+      {with(1, 2), "the colour map type at byte 1 is 2: 0 (none) or 1"},
+      {with(2, 1), "the colour map type at byte 1 is 0, but a colour-mapped image has one"},
+      {with(16, 12),
+       "the pixel depth at byte 16 is 12 bits: an image of type 2 has 15, 16, 24 or 32"},
+      {with(17, 0x40),
+       "the descriptor at byte 17 is 64: its bits 6 and 7 (interleaved lines) are 0 in every "
+       "image tilecut reads"},
+      {with(17, 0x08),
+       "the descriptor at byte 17 declares 8 alpha bits, and 24-bit colours hold at most 0"},
+  };
+  for (const auto& [input, reason] : cases) {
+    ScratchDir dir;
+    const RunResult result = cutAnyTga(dir, input, "2");
+    EXPECT_EQ(result.out, "INPUT: in.tga\n***ERROR in.tga: " + reason + "\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST(TilecutAnyTga, BrokenPixelDataIsRefusedBeforeAnyTile) {
+  const std::string opening =
+      "INPUT: in.tga\n Input Image Res: 20x9\n Output Image Res: 5\n SegsY: 1\n";
+  std::string beyondTheMap = colourMapped(20, 9, false);
+  beyondTheMap[66 + 50] = 19;  // in a line the tiles cover; the map's entries are 3 to 18
+  // 180 pixels: repeat packets of 128 and of 60, which runs 8 past the last.
+  const std::string overrun = colourMapped(20, 9, true).substr(0, 66) + "\xff\x04\xbb\x05";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {beyondTheMap,
+       "the colour index 19 at byte 116 is not in the colour map, whose entries are 3 to 18\n"},
+      {colourMapped(20, 9, true).substr(0, 100), "the run-length pixel data ends at byte 100"},
+      {overrun, "the run-length packet at byte 68 runs past the last pixel of the picture\n"},
+  };
+  for (const auto& [input, reason] : cases) {
+    ScratchDir dir;
+    const RunResult result = cutAnyTga(dir, input, "4");
+    EXPECT_EQ(result.out.rfind(opening + "***ERROR in.tga: " + reason, 0), 0u) << result.out;
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST(TilecutOptions, TilesIntoAFolderThatMustExist) {
+  const Image image = patternImage(12, 6);
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "out");
+  RunResult result = cutAnyTga(dir, tgaFile(image), "2", {"-C", "out"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(filesIn(dir), std::set<std::string>{"out"});
+  expectTiles(result, dir / "out", report(image, 6, 1), image, 2);
+
+  result = cutAnyTga(dir, tgaFile(image), "2", {"--directory=missing"});
+  EXPECT_EQ(result.out, "***ERROR the folder missing for the tiles does not exist\n");
+  EXPECT_EQ(result.exitCode, 1);
+  result = cutAnyTga(dir, tgaFile(image), "2", {"--directory", "in.tga"});
+  EXPECT_EQ(result.out, "***ERROR the folder in.tga for the tiles is not a folder\n");
+  result = testing_support::runTool(TOOL_PATH, {"-C"}, dir.path());
+  EXPECT_EQ(result.out, "***ERROR --directory takes DIR: see tilecut --help\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(filesIn(dir), std::set<std::string>{"out"});
+}
+
+TEST(TilecutOptions, ADryRunReportsTheCutAndCreatesNoFile) {
+  const Image image = patternImage(12, 6);
+  ScratchDir dir;
+  RunResult result = cutAnyTga(dir, tgaFile(image), "2", {"-n"});
+  EXPECT_EQ(result.out, report(image, 6, 1) +
+                            "Tx00x00.tga\nTx01x00.tga\n"
+                            "<<dry run: 2 tiles to write, nothing written>>\n");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(filesIn(dir).empty());
+
+  result = cutAnyTga(dir, tgaFile(image), "2", {"--dry-run", "--json"});
+  const auto manifest = nlohmann::ordered_json::parse(result.out);
+  EXPECT_EQ(manifest["dryRun"], true);
+  EXPECT_EQ(manifest["end"]["outcome"], "checked");
+  EXPECT_FALSE(manifest["tiles"][0].contains("created"));
+  EXPECT_TRUE(filesIn(dir).empty());
+}
+
+}  // namespace any_tga
