@@ -1,5 +1,5 @@
 // Writes the benchmark's inputs into the folder given on the command line: an 8192 x 8192 TGA
-// image, a static model with one chunk of 1,000,000 material records, an animation of about a
+// image of 24 bits, one of 32 bits and its run-length form, a static model with one chunk of 1,000,000 material records, an animation of about a
 // million report lines and a skin of about 1.6 million. Made up here, written once per run.
 
 #include <bit>
@@ -36,6 +36,29 @@ class Output {
   std::ofstream file_;
 };
 
+// A line of 4-byte pixels as run-length packets: a repeat packet for a run, raw ones between.
+std::string packets(const std::string& line) {
+  std::string out;
+  const std::size_t count = line.size() / 4;
+  const auto same = [&](std::size_t a, std::size_t b) {
+    return line.compare(a * 4, 4, line, b * 4, 4) == 0;
+  };
+  for (std::size_t at = 0; at < count;) {
+    std::size_t run = 1;
+    while (at + run < count && run < 128 && same(at, at + run)) ++run;
+    if (run > 1) {
+      out += static_cast<char>(0x80 | (run - 1));
+      out += line.substr(at * 4, 4);
+    } else {
+      while (at + run < count && run < 128 && !same(at + run, at + run + 1 < count ? at + run + 1 : at + run)) ++run;
+      out += static_cast<char>(run - 1);
+      out += line.substr(at * 4, run * 4);
+    }
+    at += run;
+  }
+  return out;
+}
+
 bool image(const std::string& path) {
   constexpr std::uint16_t kSide = 8192;
   Output out(path);
@@ -44,6 +67,26 @@ bool image(const std::string& path) {
   for (std::uint32_t y = 0; y < kSide; ++y) {
     for (std::size_t i = 0; i < line.size(); ++i) line[i] = static_cast<char>(i * 7 + y * 13);
     out.bytes(line);
+  }
+  return out.good();
+}
+
+// A 32-bit picture with its alpha, half of it in flat runs of 16 pixels and half in noise, as
+// textures are; uncompressed, or run-length coded with packets within each line.
+bool image32(const std::string& path, bool runLength) {
+  constexpr std::uint16_t kSide = 8192;
+  Output out(path);
+  out.u8(0).u8(0).u8(runLength ? 10 : 2).u16(0).u16(0).u8(0).u16(0).u16(0).u16(kSide).u16(kSide);
+  out.u8(32).u8(8);
+  std::string line(std::size_t{kSide} * 4, '\0');
+  for (std::uint32_t y = 0; y < kSide; ++y) {
+    for (std::uint32_t x = 0; x < kSide; ++x) {
+      for (std::uint32_t c = 0; c < 4; ++c) {
+        const std::uint32_t seed = x < kSide / 2 ? (x >> 4) * 5 + c : x * 7 + c * 3;
+        line[x * 4 + c] = static_cast<char>(seed + y * 13);
+      }
+    }
+    out.bytes(runLength ? packets(line) : line);
   }
   return out.good();
 }
@@ -107,7 +150,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  if (!image(folder + "/image.tga") || !model(folder + "/model.sm") ||
+  if (!image(folder + "/image.tga") || !image32(folder + "/image32.tga", false) ||
+      !image32(folder + "/image32-rle.tga", true) || !model(folder + "/model.sm") ||
       !animation(folder + "/animation.baf") || !skin(folder + "/skin.skn")) {
     std::cerr << "make_inputs: cannot write into " << folder << "\n";
     return 1;

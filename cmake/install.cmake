@@ -32,7 +32,7 @@ engine:
  skndump   prints a labelled report of a skin file (.skn);
  bafdump   prints a report of a bone-animation file (.baf), samples decoded;
  surfstamp sets every collision material id of a static model (.sm) in place;
- tilecut   cuts an uncompressed 24-bit TGA image into square TGA tiles.
+ tilecut   cuts a TGA image into square TGA tiles.
 Each works on the one file it is given and reports on standard output; the
 formats are described in /usr/share/doc/assettools/formats.md.]=])
 set(CPACK_STRIP_FILES ON)

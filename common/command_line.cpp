@@ -132,10 +132,12 @@ std::string helpText(const Tool& tool) {
   appendOptionHelp(help, "-h, --help", "print this help and exit (/? too, on Windows)");
   appendOptionHelp(help, "-V, --version", "print the version and exit");
   for (const Option& option : tool.options) {
-    const std::string shortForm =
-        option.shortForm.empty() ? "    " : std::string(option.shortForm) + ", ";
-    const std::string value = option.valueName.empty() ? "" : " " + std::string(option.valueName);
-    appendOptionHelp(help, shortForm + std::string(option.longForm) + value, option.help);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict, bug 105329) on " " + text.
+    std::string spellings(option.shortForm.empty() ? "    " : option.shortForm);
+    if (!option.shortForm.empty()) spellings += ", ";
+    spellings += option.longForm;
+    if (!option.valueName.empty()) spellings.append(" ").append(option.valueName);
+    appendOptionHelp(help, spellings, option.help);
   }
   appendOptionHelp(help, "--",
                    "end the options: the next argument is the " + std::string(tool.firstOperand) +
