@@ -11,6 +11,7 @@
 
 #include "json_writer.hpp"
 #include "report.hpp"
+#include "utf8.hpp"
 
 namespace common {
 

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "utf8.hpp"
+
 namespace common {
 
 namespace {
@@ -366,33 +368,20 @@ void JsonReader::appendCodeUnits(std::string& piece) {
   appendUtf8(piece, codePoint);
 }
 
-// The sequences valid UTF-8 allows: no overlong forms, no surrogates, nothing above U+10FFFF.
 void JsonReader::appendMultiByte(std::string& piece, unsigned char lead) {
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    failHere("not UTF-8");
-  }
+  const Utf8Lead sequence = utf8Lead(lead);
+  if (sequence.length < 2) failHere("not UTF-8");
   piece += static_cast<char>(lead);
   advance();
-  for (std::size_t i = 1; i < length; ++i) {
+  for (std::size_t i = 1; i < sequence.length; ++i) {
     const int next = peek();
-    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) failHere("not UTF-8");
+    if (next < (i == 1 ? sequence.low : 0x80) || next > (i == 1 ? sequence.high : 0xBF)) {
+      failHere("not UTF-8");
+    }
     piece += static_cast<char>(next);
     advance();
   }
-  continuations_ += length - 1;
+  continuations_ += sequence.length - 1;
 }
 
 void JsonReader::finishValue() {

@@ -4,43 +4,15 @@
 #include <charconv>
 #include <cmath>
 
+#include "utf8.hpp"
+
 namespace common {
 
 namespace {
 
 // Handed on a few KiB at a time: large writes, and no more memory than the text report takes.
 constexpr std::size_t kFlushBytes = std::size_t{1} << 12;
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr char kHexDigits[] = "0123456789abcdef";
-
-// The length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is not one
-// (an overlong form, a surrogate, a code point above U+10FFFF, a cut sequence).
-std::size_t validSequenceLength(std::string_view bytes) {
-  const auto lead = static_cast<unsigned char>(bytes[0]);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (bytes.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(bytes[i]);
-    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
-  }
-  return length;
-}
 
 // A byte that stands for itself in a JSON string.
 bool isPlainAscii(char byte) {
@@ -86,16 +58,6 @@ void appendHexDigits(std::string& out, std::string_view bytes) {
 }
 
 }  // namespace
-
-std::string withInvalidUtf8Replaced(std::string_view bytes) {
-  std::string text;
-  while (!bytes.empty()) {
-    const std::size_t length = validSequenceLength(bytes);
-    text += length == 0 ? kReplacement : bytes.substr(0, length);
-    bytes.remove_prefix(std::max<std::size_t>(length, 1));
-  }
-  return text;
-}
 
 void JsonWriter::beginObject() {
   if (out_ != nullptr) open('}');
@@ -165,9 +127,9 @@ void JsonWriter::appendString(std::string_view bytes) {
     return;
   }
   while (!bytes.empty()) {
-    const std::size_t length = validSequenceLength(bytes);
+    const std::size_t length = validUtf8Length(bytes);
     if (length == 0) {
-      buffer_ += kReplacement;
+      buffer_ += kReplacementCharacter;
       bytes.remove_prefix(1);
     } else if (length == 1) {
       appendEscaped(buffer_, static_cast<unsigned char>(bytes[0]));

@@ -14,10 +14,6 @@
 
 namespace common {
 
-// `bytes` as a JSON string of the writer holds them, unescaped: each byte that is not part of
-// valid UTF-8 replaced by U+FFFD.
-std::string withInvalidUtf8Replaced(std::string_view bytes);
-
 class JsonWriter {
  public:
   explicit JsonWriter(std::FILE* out) : out_(out) {}
