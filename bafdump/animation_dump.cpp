@@ -142,6 +142,7 @@ int run(const char* path, Form form) {
     common::JsonReport report(stdout, kDocument.format, path);
     return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkAnimation);
   }
+  if (form == Form::svg) return common::dumpFile<Outcome>(path, *makeSvgPrinter(path), walkAnimation);
   return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkAnimation);
 }
 

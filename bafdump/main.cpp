@@ -15,6 +15,12 @@ constexpr common::Option kOptions[] = {
      "README for its shape)",
      {},
      1},
+    {"--svg",
+     "",
+     "draw the samples instead, as one SVG picture: a row per bone, a panel per component over "
+     "the frames",
+     {},
+     1},
     {"--reverse", "-r",
      "write the file that DOCUMENT, a document of --json (- for standard input), describes to "
      "OUTPUT, replacing OUTPUT only once the whole document is read: bafdump -r DOCUMENT OUTPUT",
@@ -41,10 +47,15 @@ constexpr common::Tool kTool{
     .usage = kUsage,
 };
 
+bafdump::Form formOf(const common::CommandLine& line) {
+  if (line.has("--json")) return bafdump::Form::json;
+  if (line.has("--svg")) return bafdump::Form::svg;
+  return bafdump::Form::text;
+}
+
 int runDump(const common::CommandLine& line) {
   if (line.has("--reverse")) return bafdump::reverse(line.operands[0], line.operands[1]);
-  return bafdump::run(line.operands[0],
-                      line.has("--json") ? bafdump::Form::json : bafdump::Form::text);
+  return bafdump::run(line.operands[0], formOf(line));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 // What a walk of an animation file finds, field by field in file order, and the two forms it
 // is printed in: the text report, and a JSON document with the offset and size of every field.
-// The walk reads and decodes; a printer only prints what the walk hands it.
+// The walk reads and decodes; a printer only prints what the walk hands it. A third printer
+// draws the same walk as a picture.
 
 #include <cstdint>
 #include <memory>
@@ -54,5 +55,7 @@ std::unique_ptr<Printer> makeTextPrinter(const char* path);
 // The document's printer: on a report of standard output, or on the shape of a document being
 // read back.
 std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report);
+// The picture: an SVG document of every component's samples over the frames.
+std::unique_ptr<Printer> makeSvgPrinter(const char* path);
 
 }  // namespace bafdump

@@ -42,4 +42,10 @@ void appendFloatText(std::string& text, float value) {
   text += exponent;
 }
 
+void appendExactFloat(std::string& text, float value) {
+  std::array<char, 32> buffer{};
+  text.append(buffer.data(),
+              std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr);
+}
+
 }  // namespace common

@@ -9,4 +9,7 @@ namespace common {
 // "nan".
 void appendFloatText(std::string& text, float value);
 
+// Appends the shortest text that reads back as exactly `value`: "0.1", "-3e-05", "inf", "nan".
+void appendExactFloat(std::string& text, float value);
+
 }  // namespace common

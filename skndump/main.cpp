@@ -15,6 +15,12 @@ constexpr common::Option kOptions[] = {
      "README for its shape)",
      {},
      1},
+    {"--svg",
+     "",
+     "draw the vertex positions instead, as one SVG picture: three views, each vertex coloured by "
+     "its bone",
+     {},
+     1},
     {"--reverse", "-r",
      "write the file that DOCUMENT, a document of --json (- for standard input), describes to "
      "OUTPUT, replacing OUTPUT only once the whole document is read: skndump -r DOCUMENT OUTPUT",
@@ -41,10 +47,15 @@ constexpr common::Tool kTool{
     .usage = kUsage,
 };
 
+skndump::Form formOf(const common::CommandLine& line) {
+  if (line.has("--json")) return skndump::Form::json;
+  if (line.has("--svg")) return skndump::Form::svg;
+  return skndump::Form::text;
+}
+
 int runDump(const common::CommandLine& line) {
   if (line.has("--reverse")) return skndump::reverse(line.operands[0], line.operands[1]);
-  return skndump::run(line.operands[0],
-                      line.has("--json") ? skndump::Form::json : skndump::Form::text);
+  return skndump::run(line.operands[0], formOf(line));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 // What a walk of a skin file finds, field by field in file order, and the two forms it is
 // printed in: the labelled text report, and a JSON document with the offset and size of every
-// field. The walk reads; a printer only prints what the walk hands it.
+// field. The walk reads; a printer only prints what the walk hands it. Printers of the same walk
+// also draw the skin as a picture.
 
 #include <cstdint>
 #include <memory>
@@ -58,5 +59,12 @@ std::unique_ptr<Printer> makeTextPrinter(const char* path);
 // The document's printer: on a report of standard output, or on the shape of a document being
 // read back.
 std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report);
+
+// The walk of a skin file, which its picture takes more than once.
+using Walk = Ending (*)(common::FieldReader& reader, Printer& printer);
+// Draws the skin at `path` as an SVG picture on standard output: three views of the positions,
+// coloured by bone. Its scale depends on every position, so the file is walked once to survey it
+// and then once a view. Returns the exit code of the dump.
+int drawSkin(const char* path, Walk walk);
 
 }  // namespace skndump

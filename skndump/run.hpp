@@ -2,8 +2,9 @@
 
 namespace skndump {
 
-// The report's form: the labelled text, or one JSON document with the offset of every field.
-enum class Form { text, json };
+// The report's form: the labelled text, one JSON document with the offset of every field, or
+// an SVG picture of the vertex positions.
+enum class Form { text, json, svg };
 
 // Prints the report of the skin file at `path` on standard output. Returns the tool's exit
 // code: 0 for a whole report (or one a check stopped), 1 when the file cannot be opened or ends

@@ -126,6 +126,7 @@ int run(const char* path, Form form) {
     common::JsonReport report(stdout, kDocument.format, path);
     return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkin);
   }
+  if (form == Form::svg) return drawSkin(path, walkSkin);
   return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkin);
 }
 

@@ -1,0 +1,52 @@
+#pragma once
+
+// A streaming SVG 1.1 writer: elements go out as they are given and are handed on a few KiB at a
+// time, so a picture of any size takes the same small memory. Its text is always valid XML:
+// escaped, each byte that is not UTF-8 replaced by U+FFFD, and each control character (which
+// XML cannot hold) shown as its control picture, U+2400 to U+241F, and DEL as U+2421. The
+// pictures' own facts (their scales) go into attributes of the namespace kFactsNamespace, for
+// programs that read them back.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+constexpr std::string_view kFactsNamespace = "urn:assettools:picture";
+
+// `value` as an SVG number: at most two decimals, no trailing zeros.
+void appendSvgNumber(std::string& text, double value);
+
+class SvgWriter {
+ public:
+  explicit SvgWriter(std::FILE* out) : out_(out) {}
+
+  // The document element: a picture of `width` × `height` pixels.
+  void begin(double width, double height);
+  // "<name", then its attributes, then close() for an element that has content or empty().
+  SvgWriter& open(std::string_view name);
+  SvgWriter& attribute(std::string_view name, std::string_view value);
+  SvgWriter& attribute(std::string_view name, double value);
+  // A number exactly as it is, for the facts a program reads back: "0.0123456789".
+  SvgWriter& exactAttribute(std::string_view name, double value);
+  void close();
+  void empty();
+  void end(std::string_view name);
+  void text(std::string_view bytes);
+  // A <title> element: what a browser shows under the pointer.
+  void title(std::string_view text);
+  // Markup the caller made of fixed parts, written as it is.
+  void markup(std::string_view fixed);
+  // Closes the document and hands it on; false when that failed.
+  bool finish();
+
+ private:
+  void appendEscaped(std::string_view bytes);
+  void write();
+
+  std::FILE* out_;
+  std::string buffer_;
+};
+
+}  // namespace common
