@@ -1,7 +1,8 @@
 // Fuzzing harness for bafdump: dumps each input as the tool dumps an animation file, the report
-// discarded, then as --json does, then writes the document back with -r. The sanitizers catch
-// what goes wrong; the exit code must be 0 or 1 and the same in both forms, the document must
-// parse, and the file written back from it must be the input, byte for byte.
+// discarded, then as --svg and --json do, then writes the document back with -r. The sanitizers
+// catch what goes wrong; the exit code must be 0 or 1 and the same in every form, the picture
+// and the document must parse, and the file written back from it must be the input, byte for
+// byte.
 
 #include <cstdint>
 
@@ -11,8 +12,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return fuzz_support::dumpInput(
       data, size, "input.baf",
-      [](const char* path, bool json) {
-        return bafdump::run(path, json ? bafdump::Form::json : bafdump::Form::text);
+      [](const char* path, fuzz_support::Form form) {
+        using enum fuzz_support::Form;
+        return bafdump::run(path, form == json  ? bafdump::Form::json
+                                  : form == svg ? bafdump::Form::svg
+                                                : bafdump::Form::text);
       },
-      bafdump::reverse);
+      bafdump::reverse, true);
 }

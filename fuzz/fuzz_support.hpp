@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "json_check.hpp"
+#include "svg_check.hpp"
 
 namespace fuzz_support {
 
@@ -102,20 +103,30 @@ inline void requireExitCode(int exitCode) {
   if (exitCode != 0 && exitCode != 1) std::abort();
 }
 
-// Runs a dumper on the input written to `name` in the own folder, as `dump(path, json)`, in
-// both forms: the same exit code, and a valid document. Then `reverse(document, output)` writes
-// the document back: that must succeed in silence and give the input, byte for byte.
+// The forms a dumper prints its report in.
+enum class Form { text, json, svg };
+
+// Runs a dumper on the input written to `name` in the own folder, as `dump(path, form)`, in
+// each form: the same exit code, a valid document, and for a dumper that `draws`, a valid SVG
+// picture. Then `reverse(document, output)` writes the document back: that must succeed in
+// silence and give the input, byte for byte.
 template <typename Dump, typename Reverse>
 int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump dump,
-              Reverse reverse) {
+              Reverse reverse, bool draws) {
   const std::filesystem::path input = ownFolder() / name;
   const std::string_view bytes = asText(data, size);
   writeFile(input, bytes);
-  const int exitCode = dump(input.c_str(), false);
+  const int exitCode = dump(input.c_str(), Form::text);
   requireExitCode(exitCode);
   std::fflush(stdout);
   capturedOutput().clear();
-  if (dump(input.c_str(), true) != exitCode) std::abort();
+  if (draws) {
+    if (dump(input.c_str(), Form::svg) != exitCode) std::abort();
+    std::fflush(stdout);
+    if (!isSvgDocument(capturedOutput())) std::abort();
+    capturedOutput().clear();
+  }
+  if (dump(input.c_str(), Form::json) != exitCode) std::abort();
   std::fflush(stdout);
   const std::filesystem::path document = ownFolder() / "document.json";
   writeFile(document, capturedOutput());

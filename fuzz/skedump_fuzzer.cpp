@@ -11,8 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return fuzz_support::dumpInput(
       data, size, "input.ske",
-      [](const char* path, bool json) {
-        return skedump::run(path, json ? skedump::Form::json : skedump::Form::text);
+      [](const char* path, fuzz_support::Form form) {
+        return skedump::run(
+            path, form == fuzz_support::Form::json ? skedump::Form::json : skedump::Form::text);
       },
-      skedump::reverse);
+      skedump::reverse, false);
 }

@@ -202,6 +202,14 @@ TEST(BafdumpFailures, EveryCutOfAValidFile) {
   testing_support::expectEveryCutIsReportedAfterAPrefix(TOOL_PATH, "in.baf", file.str(), full.out);
 }
 
+TEST(BafdumpPicture, EveryCutIsDrawnAsFarAsItWasRead) {
+  const Bytes stream = Bytes().u16(0x0002).u16(0x4000).u16(0x0001).u16(0x0081).u16(0x8000);
+  Bytes file;
+  file.i32(3).u16(2).name("hips").name("spine").i32(3).u8(15);
+  file.append(boneBlock(stream)).append(boneBlock(stream));
+  testing_support::expectEveryCutIsDrawn(TOOL_PATH, "in.baf", file.str());
+}
+
 }  // namespace
 
 // --json: runs with their control words and decoded values, a repeat run's one value, and a

@@ -150,6 +150,10 @@ TEST(SkndumpFailures, EveryCutOfAValidFile) {
       TOOL_PATH, "in.skn", twoVerticesThreeNames().str(), kTwoVerticesReport);
 }
 
+TEST(SkndumpPicture, EveryCutIsDrawnAsFarAsItWasRead) {
+  testing_support::expectEveryCutIsDrawn(TOOL_PATH, "in.skn", twoVerticesThreeNames().str());
+}
+
 }  // namespace
 
 // --json: a refused weight closes the vertex incomplete, points at the weight and shows the

@@ -93,6 +93,29 @@ inline void expectEveryCutIsReportedAfterAPrefix(const std::string& tool,
   }
 }
 
+// --svg of the whole file and of every cut of it: one SVG document each, with the text
+// report's exit code, and for a cut a note in the picture of where the file ends; a file that
+// cannot be opened is a picture of that note.
+inline void expectEveryCutIsDrawn(const std::string& tool, const std::string& fileName,
+                                  const std::string& file) {
+  ScratchDir dir;
+  for (std::size_t length = 0; length <= file.size(); ++length) {
+    SCOPED_TRACE("file cut to " + std::to_string(length) + " bytes");
+    writeFile(dir / fileName, file.substr(0, length));
+    const RunResult picture = runTool(tool, {"--svg", fileName}, dir.path());
+    expectCleanRun(picture);
+    EXPECT_EQ(picture.exitCode, length == file.size() ? 0 : 1);
+    EXPECT_EQ(picture.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
+    EXPECT_TRUE(picture.out.ends_with("</svg>\n"));
+    const std::string note = "\">Stopped: the file ends at byte " + std::to_string(length) + ",";
+    EXPECT_EQ(picture.out.find(note) != std::string::npos, length < file.size());
+  }
+  const RunResult missing = runTool(tool, {"--svg", "missing" + fileName}, dir.path());
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.out.find("\">Cannot open missing" + fileName + ": "), std::string::npos);
+  EXPECT_TRUE(missing.out.ends_with("</svg>\n"));
+}
+
 // What -r made of a document: the run, and the bytes of the file it wrote, when it wrote one.
 struct Reversed {
   RunResult run;
