@@ -1,6 +1,6 @@
-# What is installed and packaged: the five tools, the README and the format reference, and
-# elsewhere than on Windows the manual pages, the copyright and the Debian changelog (see
-# docs/CMakeLists.txt). Nothing of the tests, the fuzzing or the sample generator.
+# What is installed and packaged: the five tools, the README with its pictures and the format
+# reference, and elsewhere than on Windows the manual pages, the copyright and the Debian
+# changelog (see docs/CMakeLists.txt). Nothing of the tests, the fuzzing or the sample generator.
 
 # On Windows the tools and their documents sit side by side in one folder, to unzip and run.
 if(WIN32)
@@ -13,7 +13,8 @@ endif()
 
 install(TARGETS skedump skndump bafdump surfstamp tilecut
         RUNTIME DESTINATION ${ASSETTOOLS_BIN_DESTINATION})
-install(FILES README.md docs/formats.md DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
+install(FILES README.md README-animation.png README-skin.png docs/formats.md
+        DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 install(DIRECTORY docs/schemas docs/kaitai DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 # Debian's packages carry the changelog in Debian's form instead (docs/CMakeLists.txt).
 if(WIN32)
