@@ -248,14 +248,16 @@ Outcome cutGrid(File& input, const std::string& name, const Grid& grid, const Ti
   if (grid.rows == 0) return tiles.dryRun ? Outcome::checked : Outcome::cut;
   const std::size_t bandLines = static_cast<std::size_t>(
       std::min<std::uint64_t>(grid.side, kMostBandBytes / grid.lineBytes()));
-  Band band{std::vector<std::uint8_t>(bandLines * grid.lineBytes())};
   PixelLines lines(input, name, grid, indices);
-  lines.check(bandStarts(grid, bandLines), band);
+  lines.check(bandStarts(grid, bandLines), bandLines * grid.lineBytes());
   requireNoTileReplacesInput(input, grid, tiles);
   if (tiles.dryRun) {
     listTiles(grid, tiles, printer);
     return Outcome::checked;
   }
+  // Only now that the file is known to hold the pixels: a header alone never costs the memory
+  // of a band.
+  Band band{std::vector<std::uint8_t>(bandLines * grid.lineBytes())};
   Cut cut{grid, tiles, lines, band, printer};
   return cutTiles(cut, bandLines) ? Outcome::cut : Outcome::tileNotCreated;
 }

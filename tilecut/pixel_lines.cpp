@@ -32,7 +32,7 @@ PixelLines::PixelLines(common::File& input, const std::string& name, const Grid&
                        std::optional<IndexRange> indices)
     : input_(input), name_(name), grid_(grid), indices_(indices) {}
 
-void PixelLines::check(const std::vector<std::uint32_t>& bandStarts, Band& scratch) {
+void PixelLines::check(const std::vector<std::uint32_t>& bandStarts, std::uint64_t bandBytes) {
   if (grid_.format.runLength) return checkRunLengthStream(bandStarts);
   const std::uint64_t needed = grid_.pixelStart + grid_.coveredEnd() * grid_.lineBytes();
   const std::optional<std::uint64_t> size = input_.size();
@@ -42,7 +42,7 @@ void PixelLines::check(const std::vector<std::uint32_t>& bandStarts, Band& scrat
                   std::to_string(grid_.rows) + " rows of tiles need " + std::to_string(needed) +
                   " (pixel data from byte " + std::to_string(grid_.pixelStart) + ")"};
   }
-  if (indices_) checkStoredIndices(scratch);
+  if (indices_) checkStoredIndices(bandBytes);
 }
 
 void PixelLines::read(Band& band, std::uint32_t first, std::size_t lines) {
@@ -65,10 +65,11 @@ void PixelLines::read(Band& band, std::uint32_t first, std::size_t lines) {
 }
 
 // Every line a tile covers, a few at a time: every index must name an entry of the map.
-void PixelLines::checkStoredIndices(Band& scratch) {
+void PixelLines::checkStoredIndices(std::uint64_t bandBytes) {
   const std::uint32_t begin = grid_.firstLine(grid_.format.topOrigin ? 0 : grid_.rows - 1u);
   const auto linesAtOnce = static_cast<std::uint32_t>(std::max<std::uint64_t>(
-      1, std::min<std::uint64_t>(kCheckBytes, scratch.bytes.size()) / grid_.lineBytes()));
+      1, std::min<std::uint64_t>(kCheckBytes, bandBytes) / grid_.lineBytes()));
+  Band scratch{std::vector<std::uint8_t>(linesAtOnce * grid_.lineBytes())};
   for (std::uint32_t line = begin; line < grid_.coveredEnd(); line += linesAtOnce) {
     const std::uint32_t lines = std::min(linesAtOnce, grid_.coveredEnd() - line);
     readStored(scratch, line, lines);

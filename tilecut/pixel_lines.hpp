@@ -52,12 +52,13 @@ class PixelLines {
   // Before any tile is written: refuses an input whose pixel data ends before the lines the
   // tiles cover, whose run-length stream is broken, or that holds a colour index beyond its
   // map; and marks where each of `bandStarts` (file lines, ascending) begins in the stream.
-  void check(const std::vector<std::uint32_t>& bandStarts, Band& scratch);
+  // Indices are read at most `bandBytes` at a time.
+  void check(const std::vector<std::uint32_t>& bandStarts, std::uint64_t bandBytes);
   // Reads `lines` lines from file line `first`, running from left to right.
   void read(Band& band, std::uint32_t first, std::size_t lines);
 
  private:
-  void checkStoredIndices(Band& scratch);
+  void checkStoredIndices(std::uint64_t bandBytes);
   void checkRunLengthStream(const std::vector<std::uint32_t>& bandStarts);
   void readStored(Band& band, std::uint32_t first, std::size_t lines);
 
