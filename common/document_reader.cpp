@@ -108,12 +108,11 @@ void DocumentFieldReader::finish() {
 void DocumentFieldReader::integer(const char* key, std::int64_t value) {
   const Token token = take();
   if (token != Token::key || json_.key() != key) return putBack(token);
-  const std::string pointer = memberPointer(key);
   const std::optional<std::int64_t> given =
       take() == Token::number ? wholeNumberOf(json_.numberText()) : std::nullopt;
-  if (!given) refuse(pointer, "a whole number should be here");
+  if (!given) refuse(memberPointer(key), "a whole number should be here");
   if (*given != value) {
-    refuse(pointer,
+    refuse(memberPointer(key),
            "is " + numberText(*given) + ", but the fields before it make it " + numberText(value));
   }
 }
@@ -121,19 +120,21 @@ void DocumentFieldReader::integer(const char* key, std::int64_t value) {
 void DocumentFieldReader::boolean(const char* key, bool value) {
   const Token token = take();
   if (token != Token::key || json_.key() != key) return putBack(token);
-  const std::string pointer = memberPointer(key);
-  if (take() != Token::boolean) refuse(pointer, "true or false should be here");
+  if (take() != Token::boolean) refuse(memberPointer(key), "true or false should be here");
   if (json_.booleanValue() != value) {
-    refuse(pointer, std::string("is ") + (value ? "false" : "true") +
-                        ", but the fields before it make it " + (value ? "true" : "false"));
+    refuse(memberPointer(key), std::string("is ") + (value ? "false" : "true") +
+                                   ", but the fields before it make it " +
+                                   (value ? "true" : "false"));
   }
 }
 
 std::string DocumentFieldReader::pointer() const {
+  return pointerWithin(levels_.size());
+}
+
+std::string DocumentFieldReader::pointerWithin(std::size_t levels) const {
   std::vector<PathSegment> segments;
-  for (std::size_t i = 1; i < levels_.size(); ++i) {
-    segments.push_back({levels_[i].key, levels_[i].index});
-  }
+  for (std::size_t i = 1; i < levels; ++i) segments.push_back({levels_[i].key, levels_[i].index});
   return pointerOf(segments);
 }
 
@@ -179,7 +180,7 @@ float DocumentFieldReader::real(FieldName field, std::int64_t index) {
 
 void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, std::int64_t index) {
   const Place& place = placeOf(field, index);
-  const std::string where = pointerOf({place.segments.data(), place.size});
+  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
   const Token first = reach(place, field, index, count);
   const TextPosition at = json_.position();
   // Valid UTF-8 of `count` bytes, or U+FFFD for each of them, is at most this long.
@@ -195,42 +196,44 @@ void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, st
       if (key == "text" && value == Token::string) {
         given = json_.stringValue(mostText);
       } else if (key == "hex" && value == Token::string) {
-        hexBytes =
-            readHex(memberPointerIn(where, key), count,
-                    "more bytes than its length of " + numberText(static_cast<std::int64_t>(count)),
-                    [&, written = std::size_t{0}](std::string_view bytes) mutable {
-                      std::memcpy(out + written, bytes.data(), bytes.size());
-                      written += bytes.size();
-                    });
+        hexBytes = readHex([&] { return memberPointerIn(where(), key); }, count,
+                           [count] {
+                             return "more bytes than its length of " +
+                                    numberText(static_cast<std::int64_t>(count));
+                           },
+                           [&, written = std::size_t{0}](std::string_view bytes) mutable {
+                             std::memcpy(out + written, bytes.data(), bytes.size());
+                             written += bytes.size();
+                           });
       } else if (key == "offset" || key == "size") {
         json_.skipValue(value);
       } else {
-        refuse(memberPointerIn(where, key), "a name has its \"text\" or its \"hex\", not this");
+        refuse(memberPointerIn(where(), key), "a name has its \"text\" or its \"hex\", not this");
       }
     }
   } else {
-    refuse(where, "a name should be here: its text, or {\"text\": ..., \"hex\": ...}");
+    refuse(where(), "a name should be here: its text, or {\"text\": ..., \"hex\": ...}");
   }
   const std::string length = numberText(static_cast<std::int64_t>(count));
   if (hexBytes) {
     if (*hexBytes != count) {
-      refuseAt(at, where,
+      refuseAt(at, where(),
                "the name has " + numberText(static_cast<std::int64_t>(*hexBytes)) +
                    " bytes, but the length before it is " + length);
     }
     const std::string_view bytes(out, count);
     if (given && *given != withInvalidUtf8Replaced(bytes.substr(0, bytes.find('\0')))) {
-      refuseAt(at, where, "its text and its hex are two different names: drop one of them");
+      refuseAt(at, where(), "its text and its hex are two different names: drop one of them");
     }
   } else if (given) {
     if (given->size() != count) {
-      refuseAt(at, where,
+      refuseAt(at, where(),
                "the name has " + numberText(static_cast<std::int64_t>(given->size())) +
                    " bytes of UTF-8, but the length before it is " + length);
     }
     std::memcpy(out, given->data(), count);
   } else {
-    refuseAt(at, where, "the name needs its \"text\" or its \"hex\"");
+    refuseAt(at, where(), "the name needs its \"text\" or its \"hex\"");
   }
   fieldStart_ = offset_;
   out_.write(std::string_view(out, count));
@@ -337,11 +340,10 @@ void DocumentFieldReader::skipMember() {
 void DocumentFieldReader::skipFieldless(Token first, std::string key, std::int64_t index) {
   // A refusal names the outermost member skipped, which holds what no field accounts for.
   const bool outermost = !skipping_;
-  if (outermost) {
-    skipping_ = Skipped{key.empty() ? elementPointer(index) : memberPointer(key), json_.position()};
-  }
+  if (outermost) skipping_ = Skipped{levels_.size(), key, index, json_.position()};
   if (first != Token::beginObject && first != Token::beginArray) {
-    refuseAt(skipping_->at, skipping_->pointer,
+    const PathSegment segment{skipping_->key, skipping_->index};
+    refuseAt(skipping_->at, pointerWithin(skipping_->levels) + pointerOf({&segment, 1}),
              "no field of the file is here: the fields before it (its counts, lengths and "
              "checks) do not reach it");
   }
@@ -415,9 +417,12 @@ std::string DocumentFieldReader::readEnd(std::optional<std::size_t> fieldSize) {
     } else if (key == "fieldBytes" && value == Token::string) {
       // Fewer bytes than the field has: with all of them, the file would not end inside it.
       const std::uint64_t most = fieldSize ? (*fieldSize > 0 ? *fieldSize - 1 : 0) : 0;
-      readHex(where, most,
-              fieldSize ? "as many bytes as the field has, or more: the file would not end in it"
-                        : "the bytes of a field the file ends in, but it ends in none",
+      readHex([&] { return where; }, most,
+              [&]() -> std::string {
+                return fieldSize
+                           ? "as many bytes as the field has, or more: the file would not end in it"
+                           : "the bytes of a field the file ends in, but it ends in none";
+              },
               [this](std::string_view bytes) { writeBytes(bytes); });
     } else if (key == "unread" && value == Token::beginObject) {
       putBack(value);
@@ -449,11 +454,12 @@ void DocumentFieldReader::readUnread(bool stoppedInField) {
       count = static_cast<std::uint64_t>(*whole);
       countAt = json_.position();
     } else if (key == "firstBytes" && value == Token::string) {
-      readHex(where, kUnreadShown, "more than the first 16 bytes",
+      readHex([&] { return where; }, kUnreadShown, [] { return "more than the first 16 bytes"; },
               [&](std::string_view bytes) { firstBytes += bytes; });
     } else if (key == "bytes" && value == Token::string) {
-      written = readHex(where, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),
-                        noneAfterACut, [this](std::string_view bytes) { writeBytes(bytes); });
+      written = readHex(
+          [&] { return where; }, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),
+          [&] { return noneAfterACut; }, [this](std::string_view bytes) { writeBytes(bytes); });
     } else if (key == "offset") {
       json_.skipValue(value);
     } else {
@@ -584,8 +590,8 @@ void DocumentFieldReader::writeBytes(std::string_view bytes) {
   offset_ += bytes.size();
 }
 
-std::uint64_t DocumentFieldReader::readHex(const std::string& where, std::uint64_t most,
-                                           const std::string& tooMany,
+std::uint64_t DocumentFieldReader::readHex(const RefusalText& where, std::uint64_t most,
+                                           const RefusalText& tooMany,
                                            const std::function<void(std::string_view)>& sink) {
   std::uint64_t count = 0;
   int high = -1;  // the first digit of a byte whose second is in the next piece
@@ -594,7 +600,7 @@ std::uint64_t DocumentFieldReader::readHex(const std::string& where, std::uint64
     bytes.clear();
     for (const char c : digits) {
       const int digit = hexDigitValue(static_cast<unsigned char>(c));
-      if (digit < 0) refuse(where, "hex digits, two a byte, should be here");
+      if (digit < 0) refuse(where(), "hex digits, two a byte, should be here");
       if (high < 0) {
         high = digit;
         continue;
@@ -603,10 +609,10 @@ std::uint64_t DocumentFieldReader::readHex(const std::string& where, std::uint64
       high = -1;
     }
     count += bytes.size();
-    if (count > most) refuse(where, tooMany);
+    if (count > most) refuse(where(), tooMany());
     sink(bytes);
   });
-  if (high >= 0) refuse(where, "an odd number of hex digits: two a byte");
+  if (high >= 0) refuse(where(), "an odd number of hex digits: two a byte");
   return count;
 }
 

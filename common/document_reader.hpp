@@ -92,6 +92,8 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   void skipMember();
   void skipFieldless(Token first, std::string key, std::int64_t index);
   bool isLayout(std::string_view key) const;
+  // The JSON Pointer of the container that the first `levels` of levels_ reach.
+  std::string pointerWithin(std::size_t levels) const;
   // `token` is the key of the document's "end".
   bool isTheEnd(Token token) const;
   [[noreturn]] void missing(const Place& place, FieldName field, std::int64_t index,
@@ -107,7 +109,9 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   void writeField(std::uint32_t bits, std::size_t size);
   void writeBytes(std::string_view bytes);
   // Decodes a hex string piece by piece into `sink`, refusing more than `most` bytes; how many.
-  std::uint64_t readHex(const std::string& where, std::uint64_t most, const std::string& tooMany,
+  // The pointer of a refusal and what it says of too many bytes are made only for a refusal.
+  using RefusalText = std::function<std::string()>;
+  std::uint64_t readHex(const RefusalText& where, std::uint64_t most, const RefusalText& tooMany,
                         const std::function<void(std::string_view)>& sink);
 
   Token take();
@@ -127,9 +131,12 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   const JsonReport& shape_;
   OutputFile& out_;
   std::vector<Level> levels_;  // the document's object first
-  // The outermost member being skipped, where one is.
+  // The outermost member being skipped, where one is: its key or index in the container that
+  // the first `levels` of levels_ reach. Its pointer is made only for a refusal.
   struct Skipped {
-    std::string pointer;
+    std::size_t levels;
+    std::string key;
+    std::int64_t index;
     TextPosition at;
   };
   std::optional<Skipped> skipping_;

@@ -86,8 +86,11 @@ int hexDigitValue(int c) {
   return -1;
 }
 
-JsonReader::JsonReader(std::FILE* in, std::size_t bufferBytes) : in_(in), buffer_(bufferBytes) {
-  start_ = at_ = end_ = buffer_.data();
+JsonReader::JsonReader(std::FILE* in, std::size_t bufferBytes)
+    : in_(in),
+      buffer_(std::make_unique_for_overwrite<char[]>(bufferBytes)),
+      bufferBytes_(bufferBytes) {
+  start_ = at_ = end_ = buffer_.get();
   // A byte order mark is no part of JSON, but editors on Windows write one.
   if (peek() == 0xEF) {
     for (const int c : {0xEF, 0xBB, 0xBF}) {
@@ -175,8 +178,8 @@ bool JsonReader::refill() {
   if (inBuffer(key_)) key_ = keyKept_.assign(key_);
   if (inBuffer(number_)) number_ = numberKept_.assign(number_);
   consumed_ += static_cast<std::uint64_t>(end_ - start_);
-  const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), in_);
-  start_ = at_ = buffer_.data();
+  const std::size_t got = std::fread(buffer_.get(), 1, bufferBytes_, in_);
+  start_ = at_ = buffer_.get();
   end_ = start_ + got;
   if (got == 0 && std::ferror(in_)) {
     failHere(std::string("the document cannot be read: ") + std::strerror(errno));

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,7 +106,9 @@ class JsonReader {
   void finishValue();
 
   std::FILE* in_;
-  std::vector<char> buffer_;
+  // Left unset until read into: a small document costs no 64 KiB of zeros.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t bufferBytes_;
   const char* start_ = nullptr;  // of the bytes in the buffer
   const char* at_ = nullptr;
   const char* end_ = nullptr;

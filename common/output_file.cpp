@@ -24,8 +24,8 @@ bool OutputFile::open(SystemError& failure) {
     const std::string name = path_ + "." + std::to_string(seed() % 1000000) + ".part";
     file_ = createNew(name, failure);
     if (file_.isOpen()) {
+      // The buffer grows as the bytes come, up to kBufferBytes: a small file takes little room.
       temporary_ = name;
-      buffer_.reserve(kBufferBytes);
       return true;
     }
   }
