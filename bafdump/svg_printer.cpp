@@ -40,16 +40,7 @@ constexpr std::string_view kStyle =
     ".past{fill:none;stroke:#c60;stroke-width:1.2}.hit{fill:#25a;fill-opacity:0.35}"
     ".note{fill:#c33}</style>\n";
 
-std::string floatText(float value) {
-  std::string text;
-  common::appendExactFloat(text, value);
-  return text;
-}
-
-std::string framesText(std::int64_t first, std::int64_t last) {
-  return first == last ? "frame " + std::to_string(first)
-                       : "frames " + std::to_string(first) + " to " + std::to_string(last);
-}
+using common::ExactFloat;
 
 class SvgPrinter final : public Printer {
  public:
@@ -62,7 +53,7 @@ class SvgPrinter final : public Printer {
     svg_.begin(kWidth, kTop + value * kRowHeight + kMargin);
     svg_.markup(kStyle);
     svg_.open("text").attribute("x", kMargin).attribute("y", 20).close();
-    svg_.text(std::string(path_) + ": " + std::to_string(value) + " bones");
+    svg_.text(path_, ": ", value, " bones");
     svg_.end("text");
   }
   void beginNames() override {}
@@ -78,12 +69,12 @@ class SvgPrinter final : public Printer {
   void frameCount(Span, std::int32_t value) override { frames_ = value; }
   void precision(Span, std::uint8_t value) override {
     svg_.open("text").attribute("x", kMargin).attribute("y", 36).close();
-    svg_.text(std::to_string(frames_) + " frames, precision " + std::to_string(value) +
-              (perSample() ? ": every sample" : ": the least and greatest sample of each column"));
+    svg_.text(frames_, " frames, precision ", value,
+              perSample() ? ": every sample" : ": the least and greatest sample of each column");
     svg_.end("text");
     for (int component = 1; component <= kComponents; ++component) {
       svg_.open("text").attribute("x", panelLeft(component)).attribute("y", kTop - 8).close();
-      svg_.text("component " + std::to_string(component));
+      svg_.text("component ", component);
       svg_.end("text");
     }
   }
@@ -147,6 +138,13 @@ class SvgPrinter final : public Printer {
     return rowTop(bone_) + kPlotHeight / 2 - static_cast<double>(value) * kPlotHeight / 2;
   }
 
+  // "frame 3: " or "frames 3 to 9: ", then `rest`.
+  template <typename... Rest>
+  void titleOfFrames(std::int64_t first, std::int64_t last, const Rest&... rest) {
+    if (first == last) return svg_.title("frame ", first, ": ", rest...);
+    svg_.title("frames ", first, " to ", last, ": ", rest...);
+  }
+
   void note(const std::string& text) {
     svg_.open("text").attribute("class", "note").attribute("x", kMargin).attribute("y", 52).close();
     svg_.text(text);
@@ -162,7 +160,7 @@ class SvgPrinter final : public Printer {
       svg_.attribute("y1", y).attribute("x2", right).attribute("y2", y).empty();
       svg_.open("text").attribute("class", "end").attribute("x", panelLeft(1) - 8);
       svg_.attribute("y", y + 4).close();
-      svg_.text(floatText(tick));
+      svg_.text(ExactFloat{tick});
       svg_.end("text");
     }
   }
@@ -189,7 +187,7 @@ class SvgPrinter final : public Printer {
     const double bottom = rowTop(bone_) + kPlotHeight;
     svg_.open("line").attribute("class", "mark").attribute("x1", x);
     svg_.attribute("y1", rowTop(bone_)).attribute("x2", x).attribute("y2", bottom).close();
-    svg_.title("frame " + std::to_string(frames_) + ", the frame count");
+    svg_.title("frame ", frames_, ", the frame count");
     svg_.end("line");
     svg_.open("text").attribute("x", xOf(1)).attribute("y", bottom + 12).close();
     svg_.text("1");
@@ -200,7 +198,7 @@ class SvgPrinter final : public Printer {
         .attribute("x", x)
         .attribute("y", bottom + 12)
         .close();
-    svg_.text(std::to_string(frames_));
+    svg_.text(frames_);
     svg_.end("text");
   }
 
@@ -211,7 +209,7 @@ class SvgPrinter final : public Printer {
     }
     if (!past_.empty()) {
       svg_.open("polyline").attribute("class", "past").attribute("points", past_).close();
-      svg_.title(std::to_string(pastCount_) + " samples past the frame count");
+      svg_.title(pastCount_, " samples past the frame count");
       svg_.end("polyline");
     }
     pastCount_ = 0;
@@ -234,7 +232,7 @@ class SvgPrinter final : public Printer {
       appendPoint(points_, xOf(frame), yOf(value));
       svg_.open("circle").attribute("class", "hit").attribute("cx", xOf(frame));
       svg_.attribute("cy", yOf(value)).attribute("r", 2).close();
-      svg_.title("frame " + std::to_string(frame) + ": " + floatText(value));
+      svg_.title("frame ", frame, ": ", ExactFloat{value});
       svg_.end("circle");
     } else {
       addToColumn(frame, value);
@@ -272,8 +270,7 @@ class SvgPrinter final : public Printer {
     path += 'V';
     common::appendSvgNumber(path, bottom);
     svg_.open("path").attribute("class", "column").attribute("d", path).close();
-    svg_.title(framesText(columnFirst_, columnLast_) + ": " + floatText(least_) + " to " +
-               floatText(greatest_));
+    titleOfFrames(columnFirst_, columnLast_, ExactFloat{least_}, " to ", ExactFloat{greatest_});
     svg_.end("path");
     columnOpen_ = false;
   }
@@ -286,7 +283,7 @@ class SvgPrinter final : public Printer {
     if (!perSample() && columnOf(end) - columnOf(first) < 2) return;
     svg_.open("line").attribute("class", "repeat").attribute("x1", xOf(first));
     svg_.attribute("y1", yOf(value)).attribute("x2", xOf(end)).attribute("y2", yOf(value)).close();
-    svg_.title(framesText(first, end) + ": " + floatText(value) + ", one repeat run");
+    titleOfFrames(first, end, ExactFloat{value}, ", one repeat run");
     svg_.end("line");
   }
 

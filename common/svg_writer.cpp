@@ -19,6 +19,17 @@ void appendControlPicture(std::string& text, unsigned char c) {
   text += static_cast<char>(0x80 | (picture & 0x3F));
 }
 
+// How many bytes `bytes` begins with that stand for themselves in XML text and attributes.
+std::size_t plainPrefixLength(std::string_view bytes) {
+  std::size_t length = 0;
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c < 0x20 || c >= 0x7F || c == '&' || c == '<' || c == '>' || c == '"') break;
+    ++length;
+  }
+  return length;
+}
+
 }  // namespace
 
 void appendSvgNumber(std::string& text, double value) {
@@ -93,18 +104,6 @@ void SvgWriter::end(std::string_view name) {
   write();
 }
 
-void SvgWriter::text(std::string_view bytes) {
-  appendEscaped(bytes);
-  write();
-}
-
-void SvgWriter::title(std::string_view text) {
-  buffer_ += "<title>";
-  appendEscaped(text);
-  buffer_ += "</title>";
-  write();
-}
-
 void SvgWriter::markup(std::string_view fixed) {
   buffer_ += fixed;
   write();
@@ -120,6 +119,11 @@ bool SvgWriter::finish() {
 
 void SvgWriter::appendEscaped(std::string_view bytes) {
   while (!bytes.empty()) {
+    // Most text is printable ASCII that XML takes as it is: it goes in whole.
+    const std::size_t plain = plainPrefixLength(bytes);
+    buffer_.append(bytes.substr(0, plain));
+    bytes.remove_prefix(plain);
+    if (bytes.empty()) return;
     const auto c = static_cast<unsigned char>(bytes[0]);
     const std::size_t length = validUtf8Length(bytes);
     if (length == 0) {
@@ -137,10 +141,8 @@ void SvgWriter::appendEscaped(std::string_view bytes) {
       buffer_ += "&lt;";
     } else if (c == '>') {
       buffer_ += "&gt;";
-    } else if (c == '"') {
-      buffer_ += "&quot;";
     } else {
-      buffer_ += static_cast<char>(c);
+      buffer_ += "&quot;";  // the last byte that is not plain
     }
     bytes.remove_prefix(length == 0 ? 1 : length);
   }

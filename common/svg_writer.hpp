@@ -7,9 +7,13 @@
 // pictures' own facts (their scales) go into attributes of the namespace kFactsNamespace, for
 // programs that read them back.
 
+#include <charconv>
+#include <concepts>
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "number_text.hpp"
 
 namespace common {
 
@@ -17,6 +21,11 @@ constexpr std::string_view kFactsNamespace = "urn:assettools:picture";
 
 // `value` as an SVG number: at most two decimals, no trailing zeros.
 void appendSvgNumber(std::string& text, double value);
+
+// A float in a text, exactly as it is: the shortest text that reads back as the same float.
+struct ExactFloat {
+  float value;
+};
 
 class SvgWriter {
  public:
@@ -33,15 +42,36 @@ class SvgWriter {
   void close();
   void empty();
   void end(std::string_view name);
-  void text(std::string_view bytes);
-  // A <title> element: what a browser shows under the pointer.
-  void title(std::string_view text);
+  // Text made of `parts`, each written straight into the document: bytes escaped, integers in
+  // decimal, ExactFloat as the shortest text of its float. No text is put together beforehand.
+  template <typename... Parts>
+  void text(const Parts&... parts) {
+    (appendPart(parts), ...);
+    write();
+  }
+  // A <title> element of `parts`, as text(): what a browser shows under the pointer.
+  template <typename... Parts>
+  void title(const Parts&... parts) {
+    buffer_ += "<title>";
+    (appendPart(parts), ...);
+    buffer_ += "</title>";
+    write();
+  }
   // Markup the caller made of fixed parts, written as it is.
   void markup(std::string_view fixed);
   // Closes the document and hands it on; false when that failed.
   bool finish();
 
  private:
+  void appendPart(std::string_view bytes) { appendEscaped(bytes); }
+  void appendPart(const char* bytes) { appendEscaped(bytes); }
+  void appendPart(const std::string& bytes) { appendEscaped(bytes); }
+  void appendPart(ExactFloat number) { appendExactFloat(buffer_, number.value); }
+  template <std::integral Integer>
+  void appendPart(Integer number) {
+    char digits[24];
+    buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+  }
   void appendEscaped(std::string_view bytes);
   void write();
 

@@ -58,12 +58,6 @@ std::size_t slotOf(std::int8_t bone) {
   return static_cast<std::size_t>(bone + 128);
 }
 
-std::string floatText(float value) {
-  std::string text;
-  common::appendExactFloat(text, value);
-  return text;
-}
-
 // A tick's label: six significant digits are plenty to tell ticks apart.
 std::string tickText(double value) {
   char digits[32];
@@ -268,21 +262,22 @@ std::string colourClass(int rank) {
   return name;
 }
 
-// "vertex 12: x 0.5, y 1, z -2; bone 3, weight 1; envelope x 0, z 0, y 0"
-std::string titleOf(const Vertex& vertex) {
-  std::string text = "vertex " + std::to_string(vertex.number) + ": x " +
-                     floatText(vertex.position[indexOf(Axis::x)]) + ", y " +
-                     floatText(vertex.position[indexOf(Axis::y)]) + ", z " +
-                     floatText(vertex.position[indexOf(Axis::z)]) + "; bone " +
-                     std::to_string(vertex.bone) + ", weight " + floatText(*vertex.weight);
+// The title of a vertex's mark: "vertex 12: x 0.5, y 1, z -2; bone 3, weight 1; envelope x 0,
+// z 0, y 0".
+void writeTitle(common::SvgWriter& svg, const Vertex& vertex) {
+  using common::ExactFloat;
+  svg.markup("<title>");
+  svg.text("vertex ", vertex.number, ": x ", ExactFloat{vertex.position[indexOf(Axis::x)]},
+           ", y ", ExactFloat{vertex.position[indexOf(Axis::y)]}, ", z ",
+           ExactFloat{vertex.position[indexOf(Axis::z)]}, "; bone ", int{vertex.bone},
+           ", weight ", ExactFloat{*vertex.weight});
   // The envelope in the order it is stored, as far as it was read.
   constexpr std::array<Axis, 3> kStored{Axis::x, Axis::z, Axis::y};
   for (std::size_t i = 0; i < static_cast<std::size_t>(vertex.envelopes); ++i) {
-    text += i == 0 ? "; envelope " : ", ";
-    text +=
-        std::string(axisName(kStored[i])) + " " + floatText(vertex.envelope[indexOf(kStored[i])]);
+    svg.text(i == 0 ? "; envelope " : ", ", axisName(kStored[i]), " ",
+             ExactFloat{vertex.envelope[indexOf(kStored[i])]});
   }
-  return text;
+  svg.markup("</title>");
 }
 
 void text(common::SvgWriter& svg, double x, double y, std::string_view kind,
@@ -398,13 +393,13 @@ class ViewPrinter final : public VertexPrinter {
       common::appendSvgNumber(d, y - 2.5);
       d += "l5 5m0-5l-5 5";
       svg_.open("path").attribute("class", colourClass(rank) + " cross").attribute("d", d).close();
-      svg_.title(titleOf(vertex));
+      writeTitle(svg_, vertex);
       svg_.end("path");
       return;
     }
     svg_.open("circle").attribute("class", colourClass(rank) + " dot").attribute("cx", x);
     svg_.attribute("cy", y).attribute("r", 2.5).close();
-    svg_.title(titleOf(vertex));
+    writeTitle(svg_, vertex);
     svg_.end("circle");
   }
 
