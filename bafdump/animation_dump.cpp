@@ -137,12 +137,13 @@ Ending walkAnimation(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, Form form) {
-  if (form == Form::json) {
+int run(const char* path, common::Form form) {
+  if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
     return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkAnimation);
   }
-  if (form == Form::svg) return common::dumpFile<Outcome>(path, *makeSvgPrinter(path), walkAnimation);
+  if (form == common::Form::svg)
+    return common::dumpFile<Outcome>(path, *makeSvgPrinter(path), walkAnimation);
   return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkAnimation);
 }
 

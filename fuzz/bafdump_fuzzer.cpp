@@ -10,13 +10,5 @@
 #include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(
-      data, size, "input.baf",
-      [](const char* path, fuzz_support::Form form) {
-        using enum fuzz_support::Form;
-        return bafdump::run(path, form == json  ? bafdump::Form::json
-                                  : form == svg ? bafdump::Form::svg
-                                                : bafdump::Form::text);
-      },
-      bafdump::reverse, true);
+  return fuzz_support::dumpInput(data, size, "input.baf", bafdump::run, bafdump::reverse, true);
 }

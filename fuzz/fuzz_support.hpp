@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/report_form.hpp"
 #include "json_check.hpp"
 #include "svg_check.hpp"
 
@@ -119,9 +120,6 @@ inline void requireExitCode(int exitCode) {
 // frames, takes about 10 KiB). A longer one is kept out of the corpus.
 constexpr std::size_t kMostReportBytes = std::size_t{16} << 10;
 
-// The forms a dumper prints its report in.
-enum class Form { text, json, svg };
-
 // Standard input reads `bytes` while the object lives: a document handed to a tool as "-"
 // without a file written and read back.
 class InputFromMemory {
@@ -147,14 +145,13 @@ class InputFromMemory {
 // each form: the same exit code, a valid document, and for a dumper that `draws`, a valid SVG
 // picture. Then `reverse("-", output)` writes the document, read from standard input, back:
 // that must succeed in silence and give the input, byte for byte.
-template <typename Dump, typename Reverse>
-int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump dump,
-              Reverse reverse, bool draws) {
+inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* name,
+                     common::DumpRun dump, common::ReverseRun reverse, bool draws) {
   static const std::string input = (ownFolder() / name).string();
   static const std::string output = (ownFolder() / "written-back").string();
   const std::string_view bytes = asText(data, size);
   writeFile(input, bytes);
-  const int exitCode = dump(input.c_str(), Form::text);
+  const int exitCode = dump(input.c_str(), common::Form::text);
   requireExitCode(exitCode);
   std::fflush(stdout);
   // An input whose report is this long is no use to the fuzzer: left out of its corpus.
@@ -164,12 +161,12 @@ int dumpInput(const std::uint8_t* data, std::size_t size, const char* name, Dump
   }
   capturedOutput().clear();
   if (draws) {
-    if (dump(input.c_str(), Form::svg) != exitCode) std::abort();
+    if (dump(input.c_str(), common::Form::svg) != exitCode) std::abort();
     std::fflush(stdout);
     if (!isSvgDocument(capturedOutput())) std::abort();
     capturedOutput().clear();
   }
-  if (dump(input.c_str(), Form::json) != exitCode) std::abort();
+  if (dump(input.c_str(), common::Form::json) != exitCode) std::abort();
   std::fflush(stdout);
   std::string document;
   document.swap(capturedOutput());

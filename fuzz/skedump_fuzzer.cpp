@@ -9,11 +9,5 @@
 #include "skedump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(
-      data, size, "input.ske",
-      [](const char* path, fuzz_support::Form form) {
-        return skedump::run(
-            path, form == fuzz_support::Form::json ? skedump::Form::json : skedump::Form::text);
-      },
-      skedump::reverse, false);
+  return fuzz_support::dumpInput(data, size, "input.ske", skedump::run, skedump::reverse, false);
 }

@@ -10,13 +10,5 @@
 #include "skndump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(
-      data, size, "input.skn",
-      [](const char* path, fuzz_support::Form form) {
-        using enum fuzz_support::Form;
-        return skndump::run(path, form == json  ? skndump::Form::json
-                                  : form == svg ? skndump::Form::svg
-                                                : skndump::Form::text);
-      },
-      skndump::reverse, true);
+  return fuzz_support::dumpInput(data, size, "input.skn", skndump::run, skndump::reverse, true);
 }

@@ -45,12 +45,14 @@ Tiles defaultTiles(const std::string& image, std::uint32_t count) {
   const std::uint32_t side = width / count;
   const std::uint32_t rows = u16At(image, 14) / side;
   std::size_t pixelStart = 18 + static_cast<std::uint8_t>(image[0]);
-  if (image[1] == 1) pixelStart += u16At(image, 5) * ((static_cast<std::uint8_t>(image[7]) + 7u) / 8u);
+  if (image[1] == 1)
+    pixelStart += u16At(image, 5) * ((static_cast<std::uint8_t>(image[7]) + 7u) / 8u);
   for (std::uint32_t row = 0; row < rows; ++row) {
     for (std::uint32_t column = 0; column < count; ++column) {
       char name[32];
       std::snprintf(name, sizeof name, "Tx%02ux%02u.tga", column, row);
-      tiles[name] = testing_support::expectedTile(image, pixelStart, width, side, rows, column, row);
+      tiles[name] =
+          testing_support::expectedTile(image, pixelStart, width, side, rows, column, row);
     }
   }
   return tiles;
@@ -97,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (options.anyTga) {
     const testing_support::AnyTgaCut expected(image, count);
     if ((exitCode == 0) != expected.tiles().has_value()) std::abort();
-    const Tiles expectedTiles = expected.tiles() ? Tiles(expected.tiles()->begin(), expected.tiles()->end()) : Tiles();
+    const Tiles expectedTiles =
+        expected.tiles() ? Tiles(expected.tiles()->begin(), expected.tiles()->end()) : Tiles();
     if (exitCode == 0 && !options.dryRun && written != expectedTiles) std::abort();
   } else if (exitCode == 0 && !options.dryRun && written != defaultTiles(image, count)) {
     std::abort();
@@ -107,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The same cut with --json: the same outcome, the same tiles, and a document that parses.
   std::fflush(stdout);
   fuzz_support::capturedOutput().clear();
-  options.form = tilecut::Form::json;
+  options.form = common::Form::json;
   if (tilecut::run(kImageName, countText.c_str(), options) != exitCode) std::abort();
   fuzz_support::requireJsonDocument();
   if (takeTiles(folder) != written) std::abort();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/command_line.hpp"
+#include "common/report_form.hpp"
 #include "run.hpp"
 
 namespace {
@@ -42,9 +43,7 @@ constexpr common::Tool kTool{
 };
 
 int runDump(const common::CommandLine& line) {
-  if (line.has("--reverse")) return skedump::reverse(line.operands[0], line.operands[1]);
-  return skedump::run(line.operands[0],
-                      line.has("--json") ? skedump::Form::json : skedump::Form::text);
+  return common::runDumper(line, skedump::run, skedump::reverse);
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
 #pragma once
 
-namespace skedump {
+#include "common/report_form.hpp"
 
-// The report's form: the labelled text, or one JSON document with the offset of every field.
-enum class Form { text, json };
+namespace skedump {
 
 // Prints the report of the skeleton file at `path` on standard output. Returns the tool's exit
 // code: 0 for a whole report (or one a check stopped), 1 when the file cannot be opened or ends
 // early, or the report could not be written.
-int run(const char* path, Form form = Form::text);
+int run(const char* path, common::Form form = common::Form::text);
 
 // Writes the file that the document at `document` describes (a document of this tool's
 // --json, "-" for standard input) to `output`, which is replaced only once the whole document

@@ -72,8 +72,8 @@ Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, Form form) {
-  if (form == Form::json) {
+int run(const char* path, common::Form form) {
+  if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
     return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkeleton);
   }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/command_line.hpp"
+#include "common/report_form.hpp"
 #include "run.hpp"
 
 namespace {
@@ -47,15 +48,8 @@ constexpr common::Tool kTool{
     .usage = kUsage,
 };
 
-skndump::Form formOf(const common::CommandLine& line) {
-  if (line.has("--json")) return skndump::Form::json;
-  if (line.has("--svg")) return skndump::Form::svg;
-  return skndump::Form::text;
-}
-
 int runDump(const common::CommandLine& line) {
-  if (line.has("--reverse")) return skndump::reverse(line.operands[0], line.operands[1]);
-  return skndump::run(line.operands[0], formOf(line));
+  return common::runDumper(line, skndump::run, skndump::reverse);
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
 #pragma once
 
-namespace skndump {
+#include "common/report_form.hpp"
 
-// The report's form: the labelled text, one JSON document with the offset of every field, or
-// an SVG picture of the vertex positions.
-enum class Form { text, json, svg };
+namespace skndump {
 
 // Prints the report of the skin file at `path` on standard output. Returns the tool's exit
 // code: 0 for a whole report (or one a check stopped), 1 when the file cannot be opened or ends
 // early, or the report could not be written.
-int run(const char* path, Form form = Form::text);
+int run(const char* path, common::Form form = common::Form::text);
 
 // Writes the file that the document at `document` describes (a document of this tool's
 // --json, "-" for standard input) to `output`, which is replaced only once the whole document

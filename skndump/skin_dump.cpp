@@ -121,12 +121,12 @@ Ending walkSkin(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, Form form) {
-  if (form == Form::json) {
+int run(const char* path, common::Form form) {
+  if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
     return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkin);
   }
-  if (form == Form::svg) return drawSkin(path, walkSkin);
+  if (form == common::Form::svg) return drawSkin(path, walkSkin);
   return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkin);
 }
 

@@ -333,7 +333,7 @@ Outcome cutOrRefuse(const char* name, const char* countText, const Options& opti
 
 int run(const char* name, const char* countText, const Options& options) {
   const std::unique_ptr<Printer> printer =
-      options.form == Form::json ? makeJsonPrinter(options) : makeTextPrinter(options);
+      options.form == common::Form::json ? makeJsonPrinter(options) : makeTextPrinter(options);
   Outcome outcome = Outcome::refused;
   try {
     outcome = cutOrRefuse(name, countText, options, *printer);

@@ -51,10 +51,9 @@ constexpr common::Tool kTool{
 };
 
 int runCut(const common::CommandLine& line) {
-  return tilecut::run(
-      line.operands[0], line.operands[1],
-      {line.has("--json") ? tilecut::Form::json : tilecut::Form::text, line.has("--any-tga"),
-       line.has("--dry-run"), std::string(line.value("--directory"))});
+  return tilecut::run(line.operands[0], line.operands[1],
+                      {common::formOf(line), line.has("--any-tga"), line.has("--dry-run"),
+                       std::string(line.value("--directory"))});
 }
 
 }  // namespace

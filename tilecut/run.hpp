@@ -2,15 +2,14 @@
 
 #include <string>
 
+#include "common/report_form.hpp"
+
 namespace tilecut {
 
-// The report's form: the historic text, or one JSON document, the manifest of the cut.
-enum class Form { text, json };
-
 struct Options {
-  Form form = Form::text;
-  bool anyTga = false;    // every TGA form, each tile in the image's own pixel format
-  bool dryRun = false;    // check and report the cut, and create no file
+  common::Form form = common::Form::text;  // the historic text, or the cut's JSON manifest
+  bool anyTga = false;         // every TGA form, each tile in the image's own pixel format
+  bool dryRun = false;         // check and report the cut, and create no file
   std::string directory = {};  // where the tiles go; empty for the current folder
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+
+// The forms a tool prints its report in, as its command line chooses them, and what a dumper
+// does with its command line.
+
+#include "command_line.hpp"
+
+namespace common {
+
+// The labelled text, one JSON document with the offset of every field, or an SVG picture.
+enum class Form { text, json, svg };
+
+// The form the options ask for: --json, --svg, or the text.
+inline Form formOf(const CommandLine& line) {
+  if (line.has("--json")) return Form::json;
+  if (line.has("--svg")) return Form::svg;
+  return Form::text;
+}
+
+using DumpRun = int (*)(const char* path, Form form);
+using ReverseRun = int (*)(const char* document, const char* output);
+
+// A dumper's run: with -r, `reverse` writes the file that the document DOCUMENT describes to
+// OUTPUT; else `dump` prints the report of FILE in the form the options ask for. Returns the
+// exit code.
+inline int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse) {
+  if (line.has("--reverse")) return reverse(line.operands[0], line.operands[1]);
+  return dump(line.operands[0], formOf(line));
+}
+
+}  // namespace common
