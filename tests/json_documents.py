@@ -8,7 +8,9 @@ bytes, then one in 997), and every file of the fuzzing corpus, the document a to
 is checked against the file's bytes, not against the tool. For every cut of a sample, the
 records before the break must be the whole sample's records.
 
-    json_documents.py BUILD_DIR SOURCE_DIR
+    json_documents.py BUILD_DIR SOURCE_DIR [TOOL...]
+
+With TOOL names, only their documents (the test command runs one tool a test, side by side).
 """
 
 import json
@@ -20,8 +22,11 @@ import tempfile
 
 import jsonschema
 
+from tool_batch import run_batch
+
 BUILD, SOURCE = map(pathlib.Path, sys.argv[1:3])
-TOOLS = {name: BUILD / name / name for name in ("skedump", "skndump", "bafdump", "surfstamp", "tilecut")}
+TOOLS = ("skedump", "skndump", "bafdump", "surfstamp", "tilecut")
+CHOSEN = sys.argv[3:] or list(TOOLS)
 SAMPLES = {"skedump": "skeleton.ske", "skndump": "skin.skn", "bafdump": "animation.baf",
            "surfstamp": "model.sm", "tilecut": "image.tga"}
 failures = []
@@ -30,27 +35,6 @@ checked = {"documents": 0, "fields": 0}
 
 def fail(what, message):
     failures.append(f"{what}: {message}")
-
-
-def run(tool, args, folder):
-    """Runs the tool with --json in `folder`: its exit code, its document and the document's text."""
-    done = subprocess.run([str(TOOLS[tool]), "--json", *args], cwd=folder, capture_output=True,
-                          timeout=60)
-    if done.stderr:
-        raise AssertionError(f"{tool} {args}: wrote to stderr: {done.stderr[:400]!r}")
-    document = json.loads(done.stdout.decode("utf-8"), object_pairs_hook=ordered)
-    return done.returncode, document, done.stdout
-
-
-def check_written_back(what, tool, text, data, folder):
-    """The dumpers: the document written back with -r is the file, byte for byte."""
-    (folder / "doc.json").write_bytes(text)
-    done = subprocess.run([str(TOOLS[tool]), "-r", "doc.json", "back"], cwd=folder,
-                          capture_output=True, timeout=60)
-    back = folder / "back"
-    if done.returncode != 0 or done.stdout or done.stderr or back.read_bytes() != data:
-        fail(what, f"-r: exit code {done.returncode}, {done.stdout[:300]!r}")
-    back.unlink(missing_ok=True)
 
 
 def ordered(pairs):
@@ -155,22 +139,28 @@ def same_records_before_the_break(what, cut, whole):
             fail(what, f"/{key} differs from the whole file's")
 
 
-def document_of(tool, data, folder, validator, what):
-    """Writes `data` as the tool's input, runs it, and checks the document's schema and fields."""
+def job_of(tool, data, folder):
+    """Writes `data` as the tool's input into `folder`: the arguments of its --json run, and the
+    bytes its document describes."""
+    folder.mkdir()
     name = "in" + pathlib.Path(SAMPLES[tool]).suffix
     if tool == "tilecut":
         # The count and the options byte first, as the fuzzing harness takes them.
         mode = data[1] if len(data) > 1 else 0
         args = ["--any-tga"] * (mode & 1) + ["--dry-run"] * (mode >> 1 & 1)
         args += [name, str(data[0]) if data else "0"]
-        (folder / name).write_bytes(data[2:])
         data = data[2:]
+    elif tool == "surfstamp":
+        args = ["--dry-run", name, "42"]
     else:
-        args = [name, "42"] if tool == "surfstamp" else [name]
-        (folder / name).write_bytes(data)
-        if tool == "surfstamp":
-            args = ["--dry-run", *args]
-    exit_code, document, text = run(tool, args, folder)
+        args = [name]
+    (folder / name).write_bytes(data)
+    return ["--json", *args], data
+
+
+def check_document(what, tool, text, data, validator):
+    """The document's schema, its last member and every field against the file's bytes."""
+    document = json.loads(text.decode("utf-8"), object_pairs_hook=ordered)
     checked["documents"] += 1
     errors = sorted(validator.iter_errors(document), key=lambda e: e.path)
     for error in errors[:3]:
@@ -180,14 +170,50 @@ def document_of(tool, data, folder, validator, what):
     check_fields(what, document, data)
     if tool in ("skedump", "skndump", "bafdump"):
         check_every_byte(what, document, data)
-        check_written_back(what, tool, text, data, folder)
     if tool == "bafdump":
         check_runs(what, document, data)
     if tool == "surfstamp":
         check_id_fields(what, document, data)
-    for tile in folder.glob("Tx*.tga"):
-        tile.unlink()
-    return exit_code, document
+    return document
+
+
+def check_written_back(tool, files, texts):
+    """The dumpers: each document written back with -r is its file, byte for byte."""
+    jobs = []
+    for (_, data, folder), text in zip(files, texts):
+        (folder / "doc.json").write_bytes(text)
+        jobs.append((folder, ["-r", "doc.json", "back"]))
+    for (what, data, folder), (code, out) in zip(files, run_batch(BUILD, tool, jobs)):
+        back = folder / "back"
+        if code != 0 or out or not back.exists() or back.read_bytes() != data:
+            fail(what, f"-r: exit code {code}, {out[:300]!r}")
+
+
+def check_tool(tool, sample, folder):
+    """Every document of the tool: its sample, every cut of it and every corpus file."""
+    schema = json.loads((SOURCE / "docs" / "schemas" / f"{tool}.schema.json").read_text())
+    validator = jsonschema.Draft202012Validator(schema)
+    inputs = [(f"{tool} sample", sample)]
+    inputs += [(f"{tool} sample cut to {length} bytes", sample[:length])
+               for length in cuts(tool, len(sample))]
+    inputs += [(f"{tool} corpus {path.name}", path.read_bytes())
+               for path in sorted((SOURCE / "tests" / "corpus" / tool).iterdir())]
+    files, jobs = [], []
+    for i, (what, data) in enumerate(inputs):
+        args, described = job_of(tool, data, folder / str(i))
+        files.append((what, described, folder / str(i)))
+        jobs.append((folder / str(i), args))
+    results = run_batch(BUILD, tool, jobs)
+    documents = [check_document(what, tool, text, data, validator)
+                 for (what, data, _), (_, text) in zip(files, results)]
+    whole = documents[0]
+    for (what, _, _), (exit_code, _), document in zip(files, results, documents):
+        if tool in ("skedump", "skndump", "bafdump") and what.startswith(f"{tool} sample cut"):
+            if exit_code != 1 or document["end"]["outcome"] != "fileEndsEarly":
+                fail(what, f"exit code {exit_code}, outcome {document['end']['outcome']}")
+            same_records_before_the_break(what, document, whole)
+    if tool in ("skedump", "skndump", "bafdump"):
+        check_written_back(tool, files, [text for _, text in results])
 
 
 def cuts(tool, size):
@@ -201,23 +227,12 @@ def main():
         folder = pathlib.Path(temp)
         subprocess.run([str(BUILD / "samples" / "make_samples"), temp], check=True,
                        capture_output=True)
-        samples = {tool: (folder / name).read_bytes() for tool, name in SAMPLES.items()}
-        work = folder / "work"
-        work.mkdir()
-        for tool in TOOLS:
-            schema = json.loads((SOURCE / "docs" / "schemas" / f"{tool}.schema.json").read_text())
-            validator = jsonschema.Draft202012Validator(schema)
-            sample = bytes([4, 0]) + samples[tool] if tool == "tilecut" else samples[tool]
-            _, whole = document_of(tool, sample, work, validator, f"{tool} sample")
-            for length in cuts(tool, len(sample)):
-                what = f"{tool} sample cut to {length} bytes"
-                exit_code, cut = document_of(tool, sample[:length], work, validator, what)
-                if tool in ("skedump", "skndump", "bafdump"):
-                    if exit_code != 1 or cut["end"]["outcome"] != "fileEndsEarly":
-                        fail(what, f"exit code {exit_code}, outcome {cut['end']['outcome']}")
-                    same_records_before_the_break(what, cut, whole)
-            for path in sorted((SOURCE / "tests" / "corpus" / tool).iterdir()):
-                document_of(tool, path.read_bytes(), work, validator, f"{tool} corpus {path.name}")
+        for tool in CHOSEN:
+            sample = (folder / SAMPLES[tool]).read_bytes()
+            if tool == "tilecut":
+                sample = bytes([4, 0]) + sample
+            (folder / tool).mkdir()
+            check_tool(tool, sample, folder / tool)
     for failure in failures[:40]:
         print(failure)
     print(f"{checked['documents']} documents, {checked['fields']} fields checked against the files")

@@ -9,12 +9,12 @@ here (long animations drawn as columns, runs past the frame count, names of ever
 many vertices and bones, positions that are not finite), and the fuzzing corpus. rsvg-convert
 (librsvg2-bin) renders the samples' and the fixtures' pictures without a word on stderr.
 
-    svg_pictures.py BUILD_DIR SOURCE_DIR
+    svg_pictures.py BUILD_DIR SOURCE_DIR [TOOL]
+
+With a TOOL, only its pictures (the test command runs one tool a test, side by side).
 """
 
-import concurrent.futures
 import math
-import os
 import pathlib
 import re
 import shutil
@@ -24,8 +24,10 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
+from tool_batch import run_batch
+
 BUILD, SOURCE = map(pathlib.Path, sys.argv[1:3])
-TOOLS = {"bafdump": BUILD / "bafdump" / "bafdump", "skndump": BUILD / "skndump" / "skndump"}
+CHOSEN = sys.argv[3:] or ["bafdump", "skndump"]
 SAMPLES = {"bafdump": "animation.baf", "skndump": "skin.skn"}
 SVG = "{http://www.w3.org/2000/svg}"
 AT = "{urn:assettools:picture}"
@@ -35,11 +37,6 @@ failures = []
 
 def fail(what, message):
     failures.append(f"{what}: {message}")
-
-
-def run(tool, path, *options):
-    done = subprocess.run([str(TOOLS[tool]), *options, str(path)], capture_output=True, timeout=120)
-    return done.returncode, done.stdout, done.stderr
 
 
 def close(a, b, tolerance=TOLERANCE):
@@ -407,17 +404,12 @@ def single_point_skin():
 
 # --- the run ----------------------------------------------------------------------------------
 
-def text_exit_code(tool, path):
-    return run(tool, path)[0]
-
-
-def picture(tool, path, what, render):
-    """Checks the picture of one file; the text report's exit code must be the picture's."""
-    code, out, err = run(tool, path, "--svg")
-    if err:
-        fail(what, f"stderr {err[:300]!r}")
-    if code != text_exit_code(tool, path):
-        fail(what, f"exit code {code}, the text report's {text_exit_code(tool, path)}")
+def picture(tool, path, what, render, drawn, text_code):
+    """Checks the picture of one file, `drawn` as (exit code, document); the text report's exit
+    code, `text_code`, must be the picture's."""
+    code, out = drawn
+    if code != text_code:
+        fail(what, f"exit code {code}, the text report's {text_code}")
     try:
         svg = ET.fromstring(out)
     except ET.ParseError as error:
@@ -454,7 +446,8 @@ def main():
         fixtures = {"bafdump": {"long.baf": long_animation(), "names.baf": odd_names()},
                     "skndump": {"many.skn": many_vertices(), "unusual.skn": unusual_skin(),
                                 "point.skn": single_point_skin()}}
-        for tool, sample in SAMPLES.items():
+        for tool in CHOSEN:
+            sample = SAMPLES[tool]
             data = (folder / sample).read_bytes()
             jobs.append((tool, folder / sample, f"{tool} sample", True))
             for name, fixture in fixtures[tool].items():
@@ -466,13 +459,23 @@ def main():
                 jobs.append((tool, cut, f"{tool} sample cut to {length} bytes", False))
             for path in sorted((SOURCE / "tests" / "corpus" / tool).iterdir()):
                 jobs.append((tool, path, f"{tool} corpus {path.name}", False))
-        with concurrent.futures.ThreadPoolExecutor(os.cpu_count() or 1) as pool:
-            svgs = dict(zip((job[2] for job in jobs), pool.map(lambda job: picture(*job), jobs)))
-    expect_note(svgs, "bafdump sample cut to 100 bytes", "Stopped: the file ends at byte 100")
-    expect_note(svgs, "skndump unusual.skn", "Stopped: the weight is neither 1 nor 0.5 (Weight of vertex 5)")
-    names = [t.text for t in svgs["bafdump names.baf"].iter(f"{SVG}text") if t.get("class") == "name"]
-    if names != ["a&b<c>\"'", "\u2401\u241f\u2421", "\ufffd\ufffd\ufffd", "\ufffd ok", "cut"]:
-        fail("bafdump names.baf", f"names drawn as {names!r}")
+        svgs = {}
+        for tool in CHOSEN:
+            mine = [job for job in jobs if job[0] == tool]
+            runs = run_batch(BUILD, tool, [(path.parent, ["--svg", path]) for _, path, _, _ in mine])
+            runs += run_batch(BUILD, tool, [(path.parent, [path]) for _, path, _, _ in mine])
+            pictures, texts = runs[:len(mine)], runs[len(mine):]
+            for job, drawn, (text_code, _) in zip(mine, pictures, texts):
+                svgs[job[2]] = picture(*job, drawn, text_code)
+    if "bafdump" in CHOSEN:
+        expect_note(svgs, "bafdump sample cut to 100 bytes", "Stopped: the file ends at byte 100")
+        names = [t.text for t in svgs["bafdump names.baf"].iter(f"{SVG}text")
+                 if t.get("class") == "name"]
+        if names != ["a&b<c>\"'", "\u2401\u241f\u2421", "\ufffd\ufffd\ufffd", "\ufffd ok", "cut"]:
+            fail("bafdump names.baf", f"names drawn as {names!r}")
+    if "skndump" in CHOSEN:
+        expect_note(svgs, "skndump unusual.skn",
+                    "Stopped: the weight is neither 1 nor 0.5 (Weight of vertex 5)")
     for failure in failures[:40]:
         print(failure)
     print(f"{len(jobs)} pictures checked against their files, {len(failures)} failures")

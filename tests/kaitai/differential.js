@@ -4,7 +4,8 @@
 // same fields, at the same offsets, of the same sizes, with the same values, and stop at the
 // same place: when one stops early (a check, the end of the file) the other must too, having
 // read the same fields. A disagreement prints the file, the field and both readings.
-//   node differential.js BUILD_FOLDER SOURCE_FOLDER PARSER_FOLDER
+//   node differential.js BUILD_FOLDER SOURCE_FOLDER PARSER_FOLDER [TOOL]
+// With a TOOL, only its format (the test command runs one format a test, side by side).
 
 const fs = require('fs');
 const os = require('os');
@@ -12,7 +13,7 @@ const path = require('path');
 const { spawnSync } = require('child_process');
 const KaitaiStream = require('kaitai-struct/KaitaiStream');
 
-const [buildFolder, sourceFolder, parserFolder] = process.argv.slice(2);
+const [buildFolder, sourceFolder, parserFolder, chosenTool] = process.argv.slice(2);
 
 const FORMATS = [
   { parser: 'Ske', tool: 'skedump', sample: 'skeleton.ske' },
@@ -110,12 +111,28 @@ function sameValue(mine, theirs) {
   return mine.value === theirs.value;
 }
 
-function compare(what, format, bytes, folder, totals) {
-  const input = path.join(folder, 'input');
-  fs.writeFileSync(input, bytes);
+// Runs the tool's own main on every input in one process (TOOL_batch, built from
+// tests/support/batch_runner.cpp): with the sanitizers a process start costs more than a run.
+// The documents, in the order of the inputs.
+function documentsOf(format, inputs, folder) {
   const args = format.tool === 'surfstamp' ? ['--json', '--dry-run', 'input', '0'] : ['--json', 'input'];
-  const run = spawnSync(path.join(buildFolder, format.tool, format.tool), args, { cwd: folder });
-  const document = JSON.parse(run.stdout.toString('utf8'));
+  const jobs = inputs.map(({ bytes }, i) => {
+    const jobFolder = path.join(folder, `${i}`);
+    fs.mkdirSync(jobFolder);
+    fs.writeFileSync(path.join(jobFolder, 'input'), bytes);
+    return [jobFolder, path.join(jobFolder, 'document'), ...args].join('\t');
+  });
+  fs.writeFileSync(path.join(folder, 'jobs'), jobs.map((job) => `${job}\n`).join(''));
+  const batch = path.join(buildFolder, 'tests', `${format.tool}_batch`);
+  const run = spawnSync(batch, [path.join(folder, 'jobs'), path.join(folder, 'results')]);
+  if (run.status !== 0 || run.stderr.length > 0) {
+    throw new Error(`${format.tool}_batch: exit code ${run.status}, ${run.stderr.toString('utf8')}`);
+  }
+  return inputs.map((_, i) =>
+    JSON.parse(fs.readFileSync(path.join(folder, `${i}`, 'document')).toString('utf8')));
+}
+
+function compare(what, format, bytes, document, totals) {
   const complete = ['complete', 'checked'].includes(document.end.outcome);
 
   const Parser = require(path.resolve(parserFolder, `${format.parser}.js`))[format.parser];
@@ -166,18 +183,22 @@ function main() {
     const samples = path.join(folder, 'samples');
     fs.mkdirSync(samples);
     spawnSync(path.join(buildFolder, 'samples', 'make_samples'), [samples]);
-    for (const format of FORMATS) {
+    for (const format of FORMATS.filter((f) => !chosenTool || f.tool === chosenTool)) {
       const sample = fs.readFileSync(path.join(samples, format.sample));
-      compare(`${format.tool} sample`, format, sample, folder, totals);
+      const inputs = [{ what: `${format.tool} sample`, bytes: sample }];
       for (let length = 0; length < sample.length; ++length) {
-        compare(`${format.tool} sample cut to ${length} bytes`, format, sample.subarray(0, length),
-                folder, totals);
+        inputs.push({ what: `${format.tool} sample cut to ${length} bytes`,
+                      bytes: sample.subarray(0, length) });
       }
       const corpus = path.join(sourceFolder, 'tests', 'corpus', format.tool);
       for (const name of fs.readdirSync(corpus).sort()) {
-        compare(`${format.tool} corpus ${name}`, format, fs.readFileSync(path.join(corpus, name)),
-                folder, totals);
+        inputs.push({ what: `${format.tool} corpus ${name}`,
+                      bytes: fs.readFileSync(path.join(corpus, name)) });
       }
+      const runs = path.join(folder, format.tool);
+      fs.mkdirSync(runs);
+      const documents = documentsOf(format, inputs, runs);
+      inputs.forEach(({ what, bytes }, i) => compare(what, format, bytes, documents[i], totals));
     }
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
