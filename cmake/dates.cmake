@@ -15,8 +15,9 @@ function(days_since_epoch year month day result)
   set(${result} ${days} PARENT_SCOPE)
 endfunction()
 
-# A date as the Debian changelog writes it: "Wed, 09 Dec 2026 00:00:00 +0000".
-function(debian_changelog_date year month day result)
+# A date and a minute past midnight as the Debian changelog writes them:
+# "Wed, 09 Dec 2026 00:01:00 +0000" for minute 1.
+function(debian_changelog_date year month day minute result)
   days_since_epoch(${year} ${month} ${day} days)
   math(EXPR weekday "(${days} + 4) % 7")  # 1970-01-01 was a Thursday
   set(weekdays Sun Mon Tue Wed Thu Fri Sat)
@@ -24,5 +25,8 @@ function(debian_changelog_date year month day result)
   math(EXPR month_index "${month} - 1")
   set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
   list(GET months ${month_index} month_name)
-  set(${result} "${weekday_name}, ${day} ${month_name} ${year} 00:00:00 +0000" PARENT_SCOPE)
+  if(minute LESS 10)
+    set(minute 0${minute})
+  endif()
+  set(${result} "${weekday_name}, ${day} ${month_name} ${year} 00:${minute}:00 +0000" PARENT_SCOPE)
 endfunction()
