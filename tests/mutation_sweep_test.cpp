@@ -28,9 +28,11 @@ constexpr auto kTimeLimit = std::chrono::seconds(10);
 // shard runs it.
 constexpr int kShards = 3;
 
+bool inShard(int round, int shard) { return round % kShards == shard; }
+
 class MutationSweep : public testing::TestWithParam<int> {
  protected:
-  bool mine(int round) const { return round % kShards == GetParam(); }
+  bool mine(int round) const { return inShard(round, GetParam()); }
 };
 
 // A count, length or header field of a sample, with the value the sample holds there.
@@ -178,7 +180,7 @@ void sweepDumper(const char* tool, const std::string& sampleName, const std::vec
     const std::size_t cut =
         m.bytes.empty() ? 0
                         : std::uniform_int_distribution<std::size_t>(0, m.bytes.size() - 1)(cuts);
-    if (round % kShards != shard) continue;
+    if (!inShard(round, shard)) continue;
     SCOPED_TRACE(m.what);
     const RunResult mutated = dumpBytes(tool, dir, m.bytes);
     const std::string report = reportBeforeError(mutated);
