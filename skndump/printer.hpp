@@ -60,11 +60,11 @@ std::unique_ptr<Printer> makeTextPrinter(const char* path);
 // read back.
 std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report);
 
-// The walk of a skin file, which its picture takes more than once.
+// The walk of a skin file, which its picture may take more than once.
 using Walk = Ending (*)(common::FieldReader& reader, Printer& printer);
 // Draws the skin at `path` as an SVG picture on standard output: three views of the positions,
-// coloured by bone. Its scale depends on every position, so the file is walked once to survey it
-// and then once a view. Returns the exit code of the dump.
+// coloured by bone. Its scale depends on every position, so the file is walked once to survey it,
+// and a file of many vertices once more a view. Returns the exit code of the dump.
 int drawSkin(const char* path, Walk walk);
 
 }  // namespace skndump

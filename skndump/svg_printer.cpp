@@ -5,11 +5,12 @@
 // point or an arrow per vertex would hide the positions it sits among; each vertex's title gives
 // its values.
 //
-// The scale depends on every position, so the file is walked once to survey it and then once a
-// view, each walk drawing as it reads. Up to kEveryVertex vertices, each is an element of its
-// own with a title; past that, a view draws each bone's marks as a few long paths, and leaves out
-// a mark that would fall on the same pixel as one of the same bone and kind, which bounds the
-// picture by the pixels of its views whatever the vertex count.
+// The scale depends on every position, so the file is walked once to survey it before anything
+// is drawn. Up to kEveryVertex vertices, the survey keeps them, and each is drawn from there as an
+// element of its own with a title. Past that, the file is walked again for each view, which
+// draws as it reads: each bone's marks as a few long paths, leaving out a mark that would fall on
+// the same pixel as one of the same bone and kind. So the memory is bounded whatever the vertex
+// count, and so is the picture, by the pixels of its views.
 
 #include <array>
 #include <charconv>
@@ -153,8 +154,10 @@ struct Survey {
   std::array<int, kBones> rank{};  // by slotOf(bone): its place in the legend, from 0
   std::vector<std::size_t> slots;  // by rank
   std::string stop;                // what the note says of a walk that did not end complete
+  std::vector<Vertex> kept;        // every vertex read, in file order, while everyVertex()
 
   void add(const Vertex& vertex) {
+    keep(vertex);
     if (!vertex.finite()) {
       ++notFinite;
       return;
@@ -178,6 +181,15 @@ struct Survey {
   }
 
   bool everyVertex() const { return finite + notFinite <= kEveryVertex; }
+
+  // Called before the vertex is counted: the one past kEveryVertex gives back the room.
+  void keep(const Vertex& vertex) {
+    if (finite + notFinite < kEveryVertex) {
+      kept.push_back(vertex);
+    } else if (finite + notFinite == kEveryVertex) {
+      std::vector<Vertex>().swap(kept);
+    }
+  }
 
   // The one scale of all three views: the widest extent fills a plot.
   double span() const {
@@ -320,6 +332,11 @@ class ViewPrinter final : public VertexPrinter {
           std::string(view_.name) + ": " + std::string(axisName(view_.across)) + " across, " +
               std::string(axisName(view_.up)) + " up");
     drawTicks();
+  }
+
+  // The vertices the survey kept, as a walk would hand them on.
+  void drawKept() {
+    for (const Vertex& vertex : survey_.kept) vertexRead(vertex);
   }
 
   void finishView() {
@@ -508,8 +525,12 @@ int drawSkin(const char* path, Walk walk) {
   for (const View& view : kViews) {
     ViewPrinter printer(svg, survey, view);
     printer.begin();
-    // A file that is gone by now leaves the views it had.
-    code = std::max(code, common::dumpFile<Outcome>(path, printer, walk));
+    if (survey.everyVertex()) {
+      printer.drawKept();
+    } else {
+      // A file that is gone by now leaves the views it had.
+      code = std::max(code, common::dumpFile<Outcome>(path, printer, walk));
+    }
     printer.finishView();
   }
   return svg.finish() ? code : 1;

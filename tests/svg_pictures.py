@@ -382,10 +382,10 @@ def skin(vertices, names=()):
     return out
 
 
-def many_vertices():
-    """3,000 vertices on a twisted grid over 20 bones, a tenth of weight 0.5."""
+def many_vertices(count):
+    """`count` vertices on a twisted grid over 20 bones, a tenth of weight 0.5."""
     vertices = []
-    for i in range(3000):
+    for i in range(count):
         angle = i / 300
         vertices.append(((f32(math.cos(angle) * i / 30), f32(i / 100), f32(math.sin(angle) * 7)),
                          (i // 7) % 20 - 10, 0.5 if i % 10 == 0 else 1.0))
@@ -444,8 +444,10 @@ def main():
         subprocess.run([str(BUILD / "samples" / "make_samples"), temp], check=True,
                        capture_output=True)
         fixtures = {"bafdump": {"long.baf": long_animation(), "names.baf": odd_names()},
-                    "skndump": {"many.skn": many_vertices(), "unusual.skn": unusual_skin(),
-                                "point.skn": single_point_skin()}}
+                    # 2,000 vertices are the most drawn one by one, from the first reading.
+                    "skndump": {"many.skn": many_vertices(3000), "every.skn": many_vertices(2000),
+                                "past-every.skn": many_vertices(2001),
+                                "unusual.skn": unusual_skin(), "point.skn": single_point_skin()}}
         for tool in CHOSEN:
             sample = SAMPLES[tool]
             data = (folder / sample).read_bytes()
