@@ -137,21 +137,22 @@ Ending walkAnimation(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, common::Form form) {
+int run(const char* path, common::Form form, std::istream* opened) {
   if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
-    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkAnimation);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkAnimation, opened);
   }
   if (form == common::Form::svg)
-    return common::dumpFile<Outcome>(path, *makeSvgPrinter(path), walkAnimation);
-  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkAnimation);
+    return common::dumpFile<Outcome>(path, *makeSvgPrinter(path), walkAnimation, opened);
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkAnimation, opened);
 }
 
-int reverse(const char* document, const char* output) {
+int reverse(const char* document, const char* output, std::string* written) {
   return common::writeFromDocument(document, output, kDocument,
                                    [](common::FieldReader& reader, common::JsonReport& shape) {
                                      walkAnimation(reader, *makeJsonPrinter(shape));
-                                   });
+                                   },
+                                   written);
 }
 
 }  // namespace bafdump

@@ -86,7 +86,7 @@ std::string numberText(std::int64_t value) {
 }  // namespace
 
 DocumentFieldReader::DocumentFieldReader(JsonReader& json, const DocumentFormat& format,
-                                         const JsonReport& shape, OutputFile& out)
+                                         const JsonReport& shape, ByteSink& out)
     : json_(json), format_(format), shape_(shape), out_(out) {
   const std::string opening =
       "a document of this tool begins {\"format\": \"" + std::string(format.format) + "\"";
@@ -410,14 +410,15 @@ std::string DocumentFieldReader::readEnd(std::optional<std::size_t> fieldSize) {
   std::string outcome;
   for (Token token = take(); token != Token::endObject; token = take()) {
     const std::string key(json_.key());
-    const std::string where = memberPointer(key);
+    // Its place in the document is spelled out only for a refusal.
+    const auto where = [&] { return memberPointer(key); };
     const Token value = take();
     if (key == "outcome" && value == Token::string) {
       outcome = json_.stringValue(kMostScalarBytes);
     } else if (key == "fieldBytes" && value == Token::string) {
       // Fewer bytes than the field has: with all of them, the file would not end inside it.
       const std::uint64_t most = fieldSize ? (*fieldSize > 0 ? *fieldSize - 1 : 0) : 0;
-      readHex([&] { return where; }, most,
+      readHex(where, most,
               [&]() -> std::string {
                 return fieldSize
                            ? "as many bytes as the field has, or more: the file would not end in it"
@@ -430,7 +431,7 @@ std::string DocumentFieldReader::readEnd(std::optional<std::size_t> fieldSize) {
     } else if (key == "offset" || key == "field" || key == "reason") {
       json_.skipValue(value);
     } else {
-      refuse(where, "not a member of \"end\"");
+      refuse(where(), "not a member of \"end\"");
     }
   }
   levels_.pop_back();
@@ -446,24 +447,24 @@ void DocumentFieldReader::readUnread(bool stoppedInField) {
   const char* noneAfterACut = "bytes after the last field, but the file ends inside a field";
   for (Token token = take(); token != Token::endObject; token = take()) {
     const std::string key(json_.key());
-    const std::string where = memberPointer(key);
+    const auto where = [&] { return memberPointer(key); };
     const Token value = take();
     if (key == "count" && value == Token::number) {
       const std::optional<std::int64_t> whole = wholeNumberOf(json_.numberText());
-      if (!whole || *whole < 0) refuse(where, "a count of bytes should be here");
+      if (!whole || *whole < 0) refuse(where(), "a count of bytes should be here");
       count = static_cast<std::uint64_t>(*whole);
       countAt = json_.position();
     } else if (key == "firstBytes" && value == Token::string) {
-      readHex([&] { return where; }, kUnreadShown, [] { return "more than the first 16 bytes"; },
+      readHex(where, kUnreadShown, [] { return "more than the first 16 bytes"; },
               [&](std::string_view bytes) { firstBytes += bytes; });
     } else if (key == "bytes" && value == Token::string) {
       written = readHex(
-          [&] { return where; }, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),
+          where, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),
           [&] { return noneAfterACut; }, [this](std::string_view bytes) { writeBytes(bytes); });
     } else if (key == "offset") {
       json_.skipValue(value);
     } else {
-      refuse(where, "not a member of \"unread\"");
+      refuse(where(), "not a member of \"unread\"");
     }
   }
   const std::string where = pointer();
@@ -648,9 +649,19 @@ void printRefusal(const std::string& document, const JsonError& error) {
             error.pointer.empty() ? "" : " ", error.pointer, ": ", error.message);
 }
 
+// The bytes of a file kept in memory.
+class StringSink final : public ByteSink {
+ public:
+  explicit StringSink(std::string& bytes) : bytes_(bytes) {}
+  void write(std::string_view bytes) override { bytes_ += bytes; }
+
+ private:
+  std::string& bytes_;
+};
+
 // Reads the document through the walk into `out`; false after the refusal's line.
 bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& format,
-                  const DocumentWalk& walk, OutputFile& out) {
+                  const DocumentWalk& walk, ByteSink& out) {
   try {
     JsonReader json(in);
     JsonReport shape(nullptr);
@@ -675,9 +686,10 @@ bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& 
 }  // namespace
 
 int writeFromDocument(const char* documentPath, const char* outputPath,
-                      const DocumentFormat& format, const DocumentWalk& walk) {
+                      const DocumentFormat& format, const DocumentWalk& walk,
+                      std::string* written) {
   const bool fromInput = std::string_view(documentPath) == "-";
-  if (std::string_view(outputPath) == "-") {
+  if (written == nullptr && std::string_view(outputPath) == "-") {
     printLine("***ERROR -r writes a file: give OUTPUT a file name, not -");
     return 1;
   }
@@ -686,6 +698,11 @@ int writeFromDocument(const char* documentPath, const char* outputPath,
   if (in.file == nullptr) {
     printLine("***ERROR cannot open ", documentPath, ": ", reason);
     return 1;
+  }
+  const std::string documentName = fromInput ? "(standard input)" : documentPath;
+  if (written != nullptr) {
+    StringSink memory(*written);
+    return readDocument(in.file, documentName, format, walk, memory) ? 0 : 1;
   }
   const std::optional<FileIdentity> document = fromInput ? std::nullopt : identityAt(documentPath);
   if (document && identityAt(outputPath) == document) {
@@ -699,7 +716,7 @@ int writeFromDocument(const char* documentPath, const char* outputPath,
     printLine("***ERROR cannot create ", outputPath, ": ", failure.reason);
     return 1;
   }
-  if (!readDocument(in.file, fromInput ? "(standard input)" : documentPath, format, walk, out)) {
+  if (!readDocument(in.file, documentName, format, walk, out)) {
     return 1;
   }
   if (!out.commit(failure)) {

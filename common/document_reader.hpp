@@ -39,7 +39,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
  public:
   // Reads "format" at once: a document of another format is refused before anything is written.
   DocumentFieldReader(JsonReader& json, const DocumentFormat& format, const JsonReport& shape,
-                      OutputFile& out);
+                      ByteSink& out);
 
   // After a walk that was not stopped by a missing field: the rest of the document must hold no
   // field, and the bytes after the last field, which its "end" gives, are written.
@@ -129,7 +129,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   JsonReader& json_;
   const DocumentFormat& format_;
   const JsonReport& shape_;
-  OutputFile& out_;
+  ByteSink& out_;
   std::vector<Level> levels_;  // the document's object first
   // The outermost member being skipped, where one is: its key or index in the container that
   // the first `levels` of levels_ reach. Its pointer is made only for a refusal.
@@ -151,9 +151,11 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
 using DocumentWalk = std::function<void(FieldReader& reader, JsonReport& shape)>;
 
 // Writes the file that the document at `documentPath` ("-": standard input) describes to
-// `outputPath`, replacing it only once the whole document is taken. Returns the exit code: 0 when
-// written, 1 after one "***ERROR" line.
+// `outputPath`, replacing it only once the whole document is taken. Its bytes go to `written`
+// instead when given (the fuzzing harnesses keep the file in memory), and no file is touched.
+// Returns the exit code: 0 when written, 1 after one "***ERROR" line.
 int writeFromDocument(const char* documentPath, const char* outputPath,
-                      const DocumentFormat& format, const DocumentWalk& walk);
+                      const DocumentFormat& format, const DocumentWalk& walk,
+                      std::string* written = nullptr);
 
 }  // namespace common

@@ -160,19 +160,23 @@ class DumpPrinter {
   virtual bool finish() = 0;
 };
 
-// Dumps the file at `path`: `walk(reader, printer)` reads it field by field, handing each to the
-// printer, and returns how it ended, unless the file ends early. The printer gets
-// `cannotOpen(reason)` or `end(ending)`, then `finish()` hands what it printed on. Returns the
-// exit code: 1 when the file cannot be opened or ends early, or the report cannot be written.
+// Dumps the file at `path`, or the bytes of `opened` (from the first) when given: `walk(reader,
+// printer)` reads it field by field, handing each to the printer, and returns how it ended,
+// unless the file ends early. The printer gets `cannotOpen(reason)` or `end(ending)`, then
+// `finish()` hands what it printed on. Returns the exit code: 1 when the file cannot be opened or
+// ends early, or the report cannot be written.
 template <typename Outcome, typename Printer, typename Walk>
-int dumpFile(const char* path, Printer& printer, Walk walk) {
+int dumpFile(const char* path, Printer& printer, Walk walk, std::istream* opened = nullptr) {
   std::ifstream file;
-  if (const std::optional<std::string> failure = openInputStream(path, file)) {
+  if (opened != nullptr) {
+    opened->clear();
+    opened->rdbuf()->pubseekpos(0, std::ios::in);
+  } else if (const std::optional<std::string> failure = openInputStream(path, file)) {
     printer.cannotOpen(*failure);
     printer.finish();
     return 1;
   }
-  StreamFieldReader reader(file);
+  StreamFieldReader reader(opened != nullptr ? *opened : file);
   Ending<Outcome> ending;
   try {
     ending = walk(reader, printer);

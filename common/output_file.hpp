@@ -12,7 +12,14 @@
 
 namespace common {
 
-class OutputFile {
+// Where the bytes of a file being written go, in file order.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void write(std::string_view bytes) = 0;
+};
+
+class OutputFile final : public ByteSink {
  public:
   explicit OutputFile(std::string path) : path_(std::move(path)) {}
   // Without a commit, the new file goes and the old one stays.
@@ -23,7 +30,7 @@ class OutputFile {
   // Makes the new file beside the old; false, with the reason, when it cannot.
   bool open(SystemError& failure);
   // Buffered: a failure shows at the commit.
-  void write(std::string_view bytes);
+  void write(std::string_view bytes) override;
   // Writes what is left, closes the new file and puts it in the old one's place.
   bool commit(SystemError& failure);
 

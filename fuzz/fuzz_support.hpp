@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -141,17 +142,17 @@ class InputFromMemory {
   std::FILE* memory_;
 };
 
-// Runs a dumper on the input written to `name` in the own folder, as `dump(path, form)`, in
-// each form: the same exit code, a valid document, and for a dumper that `draws`, a valid SVG
-// picture. Then `reverse("-", output)` writes the document, read from standard input, back:
-// that must succeed in silence and give the input, byte for byte.
+// Runs a dumper on the input, handed to it in memory as the file `name` of the own folder, as
+// `dump(path, form, input)`, in each form: the same exit code, a valid document, and for a dumper
+// that `draws`, a valid SVG picture. Then `reverse("-", ...)` writes the document, read from
+// standard input, back into memory: that must succeed in silence and give the input, byte for
+// byte. No file is written or read: a system call costs more than a small input's walk.
 inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* name,
                      common::DumpRun dump, common::ReverseRun reverse, bool draws) {
-  static const std::string input = (ownFolder() / name).string();
-  static const std::string output = (ownFolder() / "written-back").string();
+  static const std::string path = (ownFolder() / name).string();
   const std::string_view bytes = asText(data, size);
-  writeFile(input, bytes);
-  const int exitCode = dump(input.c_str(), common::Form::text);
+  std::istringstream input{std::string(bytes)};
+  const int exitCode = dump(path.c_str(), common::Form::text, &input);
   requireExitCode(exitCode);
   std::fflush(stdout);
   // An input whose report is this long is no use to the fuzzer: left out of its corpus.
@@ -161,22 +162,23 @@ inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* nam
   }
   capturedOutput().clear();
   if (draws) {
-    if (dump(input.c_str(), common::Form::svg) != exitCode) std::abort();
+    if (dump(path.c_str(), common::Form::svg, &input) != exitCode) std::abort();
     std::fflush(stdout);
     if (!isSvgDocument(capturedOutput())) std::abort();
     capturedOutput().clear();
   }
-  if (dump(input.c_str(), common::Form::json) != exitCode) std::abort();
+  if (dump(path.c_str(), common::Form::json, &input) != exitCode) std::abort();
   std::fflush(stdout);
   std::string document;
   document.swap(capturedOutput());
   if (!isReportDocument(document)) std::abort();
+  std::string writtenBack;
   {
     const InputFromMemory standardInput(document);
-    if (reverse("-", output.c_str()) != 0) std::abort();
+    if (reverse("-", "written-back", &writtenBack) != 0) std::abort();
   }
   std::fflush(stdout);
-  if (!capturedOutput().empty() || readFile(output) != bytes) std::abort();
+  if (!capturedOutput().empty() || writtenBack != bytes) std::abort();
   capturedOutput().swap(document);  // its room serves the next run
   capturedOutput().clear();
   return 0;

@@ -65,14 +65,28 @@ class Reader {
     return rest.find_first_not_of(" \t\r\n") == std::string_view::npos;
   }
 
-  // One character of text or of an attribute value: an entity, or a character XML allows.
+  // One character of text or of an attribute value: an entity, or a character XML allows. A run
+  // of printable ASCII, most of any picture, is taken whole.
   bool character(bool inAttribute) {
+    if (const std::size_t plain = plainLength(inAttribute); plain > 0) {
+      text_.remove_prefix(plain);
+      return true;
+    }
     const char c = text_[0];
     if (c == '<' || (inAttribute && c == '"')) return false;
     if (c == '&') return entity();
     const std::size_t length = xmlCharacterLength(text_);
     text_.remove_prefix(length);
     return length > 0;
+  }
+
+  std::size_t plainLength(bool inAttribute) const {
+    std::size_t length = 0;
+    for (const char c : text_) {
+      if (c < 0x20 || c > 0x7E || c == '<' || c == '&' || (inAttribute && c == '"')) break;
+      ++length;
+    }
+    return length;
   }
 
   bool entity() {

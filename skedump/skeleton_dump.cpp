@@ -72,19 +72,20 @@ Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, common::Form form) {
+int run(const char* path, common::Form form, std::istream* opened) {
   if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
-    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkeleton);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkeleton, opened);
   }
-  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkeleton);
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkeleton, opened);
 }
 
-int reverse(const char* document, const char* output) {
+int reverse(const char* document, const char* output, std::string* written) {
   return common::writeFromDocument(document, output, kDocument,
                                    [](common::FieldReader& reader, common::JsonReport& shape) {
                                      walkSkeleton(reader, *makeJsonPrinter(shape));
-                                   });
+                                   },
+                                   written);
 }
 
 }  // namespace skedump

@@ -6,6 +6,7 @@
 // also draw the skin as a picture.
 
 #include <cstdint>
+#include <istream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,7 +65,8 @@ std::unique_ptr<Printer> makeJsonPrinter(common::JsonReport& report);
 using Walk = Ending (*)(common::FieldReader& reader, Printer& printer);
 // Draws the skin at `path` as an SVG picture on standard output: three views of the positions,
 // coloured by bone. Its scale depends on every position, so the file is walked once to survey it,
-// and a file of many vertices once more a view. Returns the exit code of the dump.
-int drawSkin(const char* path, Walk walk);
+// and a file of many vertices once more a view. The file is read from `opened` when given.
+// Returns the exit code of the dump.
+int drawSkin(const char* path, Walk walk, std::istream* opened);
 
 }  // namespace skndump

@@ -121,20 +121,21 @@ Ending walkSkin(common::FieldReader& reader, Printer& printer) {
 
 }  // namespace
 
-int run(const char* path, common::Form form) {
+int run(const char* path, common::Form form, std::istream* opened) {
   if (form == common::Form::json) {
     common::JsonReport report(stdout, kDocument.format, path);
-    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkin);
+    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkin, opened);
   }
-  if (form == common::Form::svg) return drawSkin(path, walkSkin);
-  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkin);
+  if (form == common::Form::svg) return drawSkin(path, walkSkin, opened);
+  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkin, opened);
 }
 
-int reverse(const char* document, const char* output) {
+int reverse(const char* document, const char* output, std::string* written) {
   return common::writeFromDocument(document, output, kDocument,
                                    [](common::FieldReader& reader, common::JsonReport& shape) {
                                      walkSkin(reader, *makeJsonPrinter(shape));
-                                   });
+                                   },
+                                   written);
 }
 
 }  // namespace skndump

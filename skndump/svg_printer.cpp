@@ -512,10 +512,10 @@ void writeLegend(common::SvgWriter& svg, const Survey& survey) {
 
 }  // namespace
 
-int drawSkin(const char* path, Walk walk) {
+int drawSkin(const char* path, Walk walk, std::istream* opened) {
   Survey survey;
   SurveyPrinter surveyPrinter(path, survey);
-  int code = common::dumpFile<Outcome>(path, surveyPrinter, walk);
+  int code = common::dumpFile<Outcome>(path, surveyPrinter, walk, opened);
   survey.rankBones();
   common::SvgWriter svg(stdout);
   svg.begin(kWidth, kLegendTop + legendRows(survey) * kLegendRow + kMargin);
@@ -529,7 +529,7 @@ int drawSkin(const char* path, Walk walk) {
       printer.drawKept();
     } else {
       // A file that is gone by now leaves the views it had.
-      code = std::max(code, common::dumpFile<Outcome>(path, printer, walk));
+      code = std::max(code, common::dumpFile<Outcome>(path, printer, walk, opened));
     }
     printer.finishView();
   }
