@@ -156,6 +156,6 @@ using DocumentWalk = std::function<void(FieldReader& reader, JsonReport& shape)>
 // Returns the exit code: 0 when written, 1 after one "***ERROR" line.
 int writeFromDocument(const char* documentPath, const char* outputPath,
                       const DocumentFormat& format, const DocumentWalk& walk,
-                      std::string* written = nullptr);
+                      std::string* written);
 
 }  // namespace common

@@ -166,7 +166,7 @@ class DumpPrinter {
 // `finish()` hands what it printed on. Returns the exit code: 1 when the file cannot be opened or
 // ends early, or the report cannot be written.
 template <typename Outcome, typename Printer, typename Walk>
-int dumpFile(const char* path, Printer& printer, Walk walk, std::istream* opened = nullptr) {
+int dumpFile(const char* path, Printer& printer, Walk walk, std::istream* opened) {
   std::ifstream file;
   if (opened != nullptr) {
     opened->clear();
