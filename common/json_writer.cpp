@@ -59,6 +59,12 @@ void appendHexDigits(std::string& out, std::string_view bytes) {
 
 }  // namespace
 
+// The buffer's room is taken once: grown a doubling at a time, it would be allocated and copied up
+// to nine times for every document. A writer without a stream writes nothing.
+JsonWriter::JsonWriter(std::FILE* out) : out_(out) {
+  if (out_ != nullptr) buffer_.reserve(2 * kFlushBytes);
+}
+
 void JsonWriter::beginObject() {
   if (out_ != nullptr) open('}');
 }

@@ -16,7 +16,7 @@ namespace common {
 
 class JsonWriter {
  public:
-  explicit JsonWriter(std::FILE* out) : out_(out) {}
+  explicit JsonWriter(std::FILE* out);
 
   void beginObject();
   void endObject();

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "utf8.hpp"
 
@@ -34,7 +36,15 @@ std::size_t plainPrefixLength(std::string_view bytes) {
 
 void appendSvgNumber(std::string& text, double value) {
   if (!std::isfinite(value)) value = 0;
-  char digits[64];
+  // Most of a picture's numbers are whole pixels: the same text, without formatting decimals.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    char whole[24];
+    text.append(whole,
+                std::to_chars(whole, whole + sizeof whole, static_cast<std::int64_t>(value)).ptr);
+    return;
+  }
+  // Room for the longest: 309 digits, a sign, the point and two decimals.
+  char digits[std::numeric_limits<double>::max_exponent10 + 6];
   const char* end =
       std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2).ptr;
   std::string_view number(digits, static_cast<std::size_t>(end - digits));
@@ -42,6 +52,11 @@ void appendSvgNumber(std::string& text, double value) {
   if (number.ends_with('.')) number.remove_suffix(1);
   if (number == "-0") number = "0";
   text += number;
+}
+
+// The buffer's room is taken once, as the JSON writer's is.
+SvgWriter::SvgWriter(std::FILE* out) : out_(out) {
+  buffer_.reserve(2 * kFlushBytes);
 }
 
 void SvgWriter::begin(double width, double height) {

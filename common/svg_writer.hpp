@@ -29,7 +29,7 @@ struct ExactFloat {
 
 class SvgWriter {
  public:
-  explicit SvgWriter(std::FILE* out) : out_(out) {}
+  explicit SvgWriter(std::FILE* out);
 
   // The document element: a picture of `width` × `height` pixels.
   void begin(double width, double height);
