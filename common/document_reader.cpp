@@ -88,12 +88,15 @@ std::string numberText(std::int64_t value) {
 DocumentFieldReader::DocumentFieldReader(JsonReader& json, const DocumentFormat& format,
                                          const JsonReport& shape, ByteSink& out)
     : json_(json), format_(format), shape_(shape), out_(out) {
-  const std::string opening =
-      "a document of this tool begins {\"format\": \"" + std::string(format.format) + "\"";
-  if (json_.next() != Token::beginObject) json_.fail(opening);
+  // Spelled out only for a refusal.
+  const auto opening = [&format] {
+    return "a document of this tool begins {\"format\": \"" + std::string(format.format) + "\"";
+  };
+  if (json_.next() != Token::beginObject) json_.fail(opening());
+  levels_.reserve(kUsualJsonDepth);
   levels_.push_back({true, {}, -1, 0});
-  if (json_.next() != Token::key || json_.key() != "format") json_.fail(opening);
-  if (json_.next() != Token::string) refuse("/format", opening);
+  if (json_.next() != Token::key || json_.key() != "format") json_.fail(opening());
+  if (json_.next() != Token::string) refuse("/format", opening());
   const std::string given = json_.stringValue(kMostScalarBytes);
   if (given != format.format) {
     refuse("/format", "a document of \"" + given + "\" files, not of \"" +
@@ -467,25 +470,26 @@ void DocumentFieldReader::readUnread(bool stoppedInField) {
       refuse(where(), "not a member of \"unread\"");
     }
   }
-  const std::string where = pointer();
   levels_.pop_back();
+  // Its pointer is made only for a refusal.
+  const auto where = [this] { return memberPointer("unread"); };
   if (written) {
     if (count && *count != *written) {
       throw JsonError{"says " + std::to_string(*count) + " bytes, but \"bytes\" has " +
                           std::to_string(*written) + ": drop the count",
-                      countAt, where + "/count"};
+                      countAt, where() + "/count"};
     }
     return;
   }
   if (!count || *count == 0) return;
   // A document without "bytes" holds the first 16 of them: enough when there are no more.
   if (*count != firstBytes.size()) {
-    refuse(where, "only the first " + std::to_string(firstBytes.size()) + " of the " +
-                      std::to_string(*count) +
-                      " bytes after the last field are here: give them "
-                      "all as \"bytes\"");
+    refuse(where(), "only the first " + std::to_string(firstBytes.size()) + " of the " +
+                        std::to_string(*count) +
+                        " bytes after the last field are here: give them "
+                        "all as \"bytes\"");
   }
-  if (stoppedInField) refuse(where, noneAfterACut);
+  if (stoppedInField) refuse(where(), noneAfterACut);
   writeBytes(firstBytes);
 }
 
@@ -596,9 +600,10 @@ std::uint64_t DocumentFieldReader::readHex(const RefusalText& where, std::uint64
                                            const std::function<void(std::string_view)>& sink) {
   std::uint64_t count = 0;
   int high = -1;  // the first digit of a byte whose second is in the next piece
-  std::string bytes;
+  std::string& bytes = decodedHex_;
   json_.stringPieces([&](std::string_view digits) {
     bytes.clear();
+    bytes.reserve(digits.size() / 2);
     for (const char c : digits) {
       const int digit = hexDigitValue(static_cast<unsigned char>(c));
       if (digit < 0) refuse(where(), "hex digits, two a byte, should be here");

@@ -145,6 +145,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   std::size_t recordSize_ = 0;  // the segments of the record's place, and one
   Token pending_ = Token::end;
   bool hasPending_ = false;
+  std::string decodedHex_;  // a piece of a hex string: its room serves every one of the document
 };
 
 // The walk of a dump on a document: `shape` is for the tool's JSON printer, which writes nothing.

@@ -91,6 +91,7 @@ JsonReader::JsonReader(std::FILE* in, std::size_t bufferBytes)
       buffer_(std::make_unique_for_overwrite<char[]>(bufferBytes)),
       bufferBytes_(bufferBytes) {
   start_ = at_ = end_ = buffer_.get();
+  open_.reserve(kMostDepth);
   // A byte order mark is no part of JSON, but editors on Windows write one.
   if (peek() == 0xEF) {
     for (const int c : {0xEF, 0xBB, 0xBF}) {

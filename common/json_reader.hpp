@@ -66,11 +66,10 @@ class JsonReader {
   // With Token::string: the decoded string in pieces of a few KiB each.
   template <typename Take>
   void stringPieces(Take take) {
-    std::string piece;
     for (bool more = true; more;) {
-      piece.clear();
-      more = readStringPiece(piece);
-      if (!piece.empty()) take(std::string_view(piece));
+      piece_.clear();
+      more = readStringPiece(piece_);
+      if (!piece_.empty()) take(std::string_view(piece_));
     }
   }
   // Skips the rest of the value whose first token was just read: a whole object or array.
@@ -127,6 +126,7 @@ class JsonReader {
   std::string_view number_;
   std::string keyKept_;
   std::string numberKept_;
+  std::string piece_;  // of a string read in pieces: its room serves every string of the document
   bool boolean_ = false;
 };
 

@@ -53,6 +53,7 @@ std::string pointerOf(std::span<const PathSegment> segments) {
 }
 
 JsonReport::JsonReport(std::FILE* out) : json_(out), writes_(out != nullptr) {
+  open_.reserve(kUsualJsonDepth);
   json_.beginObject();
 }
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "text_pieces.hpp"
 #include "utf8.hpp"
 
 namespace common {
@@ -60,9 +61,12 @@ void appendHexDigits(std::string& out, std::string_view bytes) {
 }  // namespace
 
 // The buffer's room is taken once: grown a doubling at a time, it would be allocated and copied up
-// to nine times for every document. A writer without a stream writes nothing.
+// to nine times for every document. So is the room of the brackets of a document as deep as the
+// tools' are. A writer without a stream writes nothing.
 JsonWriter::JsonWriter(std::FILE* out) : out_(out) {
-  if (out_ != nullptr) buffer_.reserve(2 * kFlushBytes);
+  if (out_ == nullptr) return;
+  buffer_.reserve(2 * kFlushBytes);
+  open_.reserve(kUsualJsonDepth);
 }
 
 void JsonWriter::beginObject() {
@@ -82,9 +86,7 @@ void JsonWriter::key(std::string_view name) {
   if (out_ == nullptr) return;
   beforeValue();
   // Keys are the printers' own names, plain ASCII: nothing to escape.
-  buffer_ += '"';
-  buffer_ += name;
-  buffer_ += "\":";
+  appendPieces(buffer_, '"', name, '"', ':');
   afterKey_ = true;
 }
 

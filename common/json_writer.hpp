@@ -6,6 +6,7 @@
 // infinity) is written as null, for the caller to say which it was. A writer of no stream
 // writes nothing: a document read back follows the shape of the one that was written.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,10 @@
 #include <vector>
 
 namespace common {
+
+// Deeper than the tools' documents nest, as a rule: a stack of open containers takes its room
+// once, at this depth, not a doubling at a time.
+constexpr std::size_t kUsualJsonDepth = 8;
 
 class JsonWriter {
  public:

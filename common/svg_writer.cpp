@@ -1,10 +1,12 @@
 #include "svg_writer.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "text_pieces.hpp"
 #include "utf8.hpp"
 
 namespace common {
@@ -32,26 +34,32 @@ std::size_t plainPrefixLength(std::string_view bytes) {
   return length;
 }
 
-}  // namespace
+// Room for the longest SVG number: 309 digits, a sign, the point and two decimals.
+using SvgNumberDigits = std::array<char, std::numeric_limits<double>::max_exponent10 + 6>;
 
-void appendSvgNumber(std::string& text, double value) {
+// `value` as an SVG number, in `digits`.
+std::string_view formatSvgNumber(SvgNumberDigits& digits, double value) {
+  char* const first = digits.data();
+  char* const last = first + digits.size();
   if (!std::isfinite(value)) value = 0;
   // Most of a picture's numbers are whole pixels: the same text, without formatting decimals.
   if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-    char whole[24];
-    text.append(whole,
-                std::to_chars(whole, whole + sizeof whole, static_cast<std::int64_t>(value)).ptr);
-    return;
+    const char* end = std::to_chars(first, last, static_cast<std::int64_t>(value)).ptr;
+    return {first, static_cast<std::size_t>(end - first)};
   }
-  // Room for the longest: 309 digits, a sign, the point and two decimals.
-  char digits[std::numeric_limits<double>::max_exponent10 + 6];
-  const char* end =
-      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2).ptr;
-  std::string_view number(digits, static_cast<std::size_t>(end - digits));
+  const char* end = std::to_chars(first, last, value, std::chars_format::fixed, 2).ptr;
+  std::string_view number(first, static_cast<std::size_t>(end - first));
   while (number.ends_with('0')) number.remove_suffix(1);
   if (number.ends_with('.')) number.remove_suffix(1);
   if (number == "-0") number = "0";
-  text += number;
+  return number;
+}
+
+}  // namespace
+
+void appendSvgNumber(std::string& text, double value) {
+  SvgNumberDigits digits;
+  text += formatSvgNumber(digits, value);
 }
 
 // The buffer's room is taken once, as the JSON writer's is.
@@ -79,6 +87,10 @@ SvgWriter& SvgWriter::open(std::string_view name) {
 }
 
 SvgWriter& SvgWriter::attribute(std::string_view name, std::string_view value) {
+  if (plainPrefixLength(value) == value.size()) {
+    appendPlainAttribute(name, value);
+    return *this;
+  }
   buffer_ += ' ';
   buffer_ += name;
   buffer_ += "=\"";
@@ -88,11 +100,8 @@ SvgWriter& SvgWriter::attribute(std::string_view name, std::string_view value) {
 }
 
 SvgWriter& SvgWriter::attribute(std::string_view name, double value) {
-  buffer_ += ' ';
-  buffer_ += name;
-  buffer_ += "=\"";
-  appendSvgNumber(buffer_, value);
-  buffer_ += '"';
+  SvgNumberDigits digits;
+  appendPlainAttribute(name, formatSvgNumber(digits, value));
   return *this;
 }
 
@@ -119,17 +128,16 @@ void SvgWriter::end(std::string_view name) {
   write();
 }
 
-void SvgWriter::markup(std::string_view fixed) {
-  buffer_ += fixed;
-  write();
-}
-
 bool SvgWriter::finish() {
   buffer_ += "</svg>\n";
   std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
   buffer_.clear();
   // A write that failed on the way leaves the stream's error flag set.
   return std::fflush(out_) == 0 && std::ferror(out_) == 0;
+}
+
+void SvgWriter::appendPlainAttribute(std::string_view name, std::string_view value) {
+  appendPieces(buffer_, ' ', name, '=', '"', value, '"');
 }
 
 void SvgWriter::appendEscaped(std::string_view bytes) {

@@ -57,8 +57,12 @@ class SvgWriter {
     buffer_ += "</title>";
     write();
   }
-  // Markup the caller made of fixed parts, written as it is.
-  void markup(std::string_view fixed);
+  // Markup the caller made of fixed parts, written as they are, one after the other.
+  template <typename... Parts>
+  void markup(const Parts&... fixed) {
+    (buffer_.append(std::string_view(fixed)), ...);
+    write();
+  }
   // Closes the document and hands it on; false when that failed.
   bool finish();
 
@@ -73,6 +77,8 @@ class SvgWriter {
     buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
   }
   void appendEscaped(std::string_view bytes);
+  // ` name="value"`, of a value that needs no escaping.
+  void appendPlainAttribute(std::string_view name, std::string_view value);
   void write();
 
   std::FILE* out_;

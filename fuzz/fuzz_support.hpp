@@ -173,6 +173,7 @@ inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* nam
   document.swap(capturedOutput());
   if (!isReportDocument(document)) std::abort();
   std::string writtenBack;
+  writtenBack.reserve(size);
   {
     const InputFromMemory standardInput(document);
     if (reverse("-", "written-back", &writtenBack) != 0) std::abort();

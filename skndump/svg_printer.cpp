@@ -224,10 +224,10 @@ class SurveyPrinter final : public VertexPrinter {
   void vertexRead(const Vertex& vertex) override { survey_.add(vertex); }
   void stopped(const Ending& ending, std::int64_t vertex) override {
     if (ending.outcome == Outcome::complete) return;
-    std::string where(ending.field.label);
-    if (vertex > 0) where += " of vertex " + std::to_string(vertex);
-    survey_.stop =
-        "Stopped: " + ending.reason + " (" + where + "). The picture shows what was read.";
+    std::string& stop = survey_.stop;
+    stop.assign("Stopped: ").append(ending.reason).append(" (").append(ending.field.label);
+    if (vertex > 0) stop.append(" of vertex ").append(std::to_string(vertex));
+    stop.append("). The picture shows what was read.");
   }
 
   const char* path_;
@@ -292,12 +292,14 @@ void writeTitle(common::SvgWriter& svg, const Vertex& vertex) {
   svg.markup("</title>");
 }
 
+// A text element of `words`, parts as SvgWriter::text takes them.
+template <typename... Words>
 void text(common::SvgWriter& svg, double x, double y, std::string_view kind,
-          const std::string& words) {
+          const Words&... words) {
   svg.open("text");
   if (!kind.empty()) svg.attribute("class", kind);
   svg.attribute("x", x).attribute("y", y).close();
-  svg.text(words);
+  svg.text(words...);
   svg.end("text");
 }
 
@@ -328,9 +330,8 @@ class ViewPrinter final : public VertexPrinter {
     svg_.markup("\n");
     svg_.open("rect").attribute("class", "frame").attribute("x", left_).attribute("y", kTop);
     svg_.attribute("width", kBox).attribute("height", kBox).empty();
-    label(left_, kTop - 6,
-          std::string(view_.name) + ": " + std::string(axisName(view_.across)) + " across, " +
-              std::string(axisName(view_.up)) + " up");
+    text(svg_, left_, kTop - 6, "", view_.name, ": ", axisName(view_.across), " across, ",
+         axisName(view_.up), " up");
     drawTicks();
   }
 
@@ -470,19 +471,17 @@ double legendRows(const Survey& survey) {
 
 // The style sheet, with a class per bone colour.
 void writeStyle(common::SvgWriter& svg, const Survey& survey) {
-  std::string style(kStyle);
+  svg.markup(kStyle);
   for (std::size_t rank = 0; rank < survey.slots.size(); ++rank) {
     const std::string colour = colourOf(static_cast<int>(rank));
-    style +=
-        '.' + colourClass(static_cast<int>(rank)) + "{fill:" + colour + ";stroke:" + colour + '}';
+    svg.markup(".", colourClass(static_cast<int>(rank)), "{fill:", colour, ";stroke:", colour, "}");
   }
-  svg.markup(style + "</style>\n");
+  svg.markup("</style>\n");
 }
 
 void writeHeading(common::SvgWriter& svg, const char* path, const Survey& survey) {
-  text(svg, kMargin, 20, "",
-       std::string(path) + ": " + std::to_string(survey.finite + survey.notFinite) +
-           " vertices read, " + std::to_string(survey.slots.size()) + " bones in use");
+  text(svg, kMargin, 20, "", path, ": ", survey.finite + survey.notFinite, " vertices read, ",
+       survey.slots.size(), " bones in use");
   std::string scale = "One scale for all three views: 100 pixels are ";
   common::appendExactFloat(scale, static_cast<float>(survey.span() * 100 / kView));
   scale += " units.";

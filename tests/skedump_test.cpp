@@ -299,6 +299,26 @@ TEST(SkedumpReverse, NonsenseIsRefusedWithItsPlaceAndNoFileIsWritten) {
                         "***ERROR doc.json:1:301 /bones/0: the document ends inside a string");
 }
 
+TEST(SkedumpReverse, ItsOpeningAndTheBytesAfterTheLastFieldAreRefusedWithTheirPlace) {
+  const std::string opening = R"(a document of this tool begins {"format": "ske")";
+  expectDocumentRefused(TOOL_PATH, "[1]", "***ERROR doc.json:1:1: " + opening);
+  expectDocumentRefused(TOOL_PATH, R"({"header": 1})", "***ERROR doc.json:1:2: " + opening);
+  expectDocumentRefused(TOOL_PATH, R"({"format": 5})",
+                        "***ERROR doc.json:1:12 /format: " + opening);
+
+  const std::string document = documentOf(twoBones().raw("\x01\x02"));
+  const std::string unread = R"("count":2,"firstBytes":"0102")";
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, unread, R"("count":3,"bytes":"0102")"),
+      R"(***ERROR doc.json:1:1492 /end/unread/count: says 3 bytes, but "bytes" has 2: drop the count)");
+  expectDocumentRefused(TOOL_PATH, edited(document, unread, R"("count":20,"firstBytes":"0102")"),
+                        "***ERROR doc.json:1:1514 /end/unread: only the first 2 of the 20 bytes "
+                        R"(after the last field are here: give them all as "bytes")");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, unread, R"("bytes":"010")"),
+      "***ERROR doc.json:1:1492 /end/unread/bytes: an odd number of hex digits: two a byte");
+}
+
 TEST(SkedumpReverse, ARefusedDocumentLeavesTheFileThereAsItWas) {
   ScratchDir dir;
   testing_support::writeFile(dir / "doc.json", "{\"format\": \"ske\", \"header\": 1}");
