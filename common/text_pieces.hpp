@@ -29,7 +29,8 @@ inline char* put(char* at, std::string_view piece) {
 }  // namespace text_pieces
 
 // Appends `pieces`, characters and strings, to `text`, one after the other: with one append when
-// they are short, as a key or an attribute is.
+// they are short, as a key or an attribute is. They are taken by value: a reference to a
+// character would give it a place in memory, and in the fuzzing build a checked one.
 template <typename... Pieces>
 void appendPieces(std::string& text, Pieces... pieces) {
   std::array<char, 64> joined;
