@@ -15,8 +15,8 @@
 
 namespace common {
 
-// Deeper than the tools' documents nest, as a rule: a stack of open containers takes its room
-// once, at this depth, not a doubling at a time.
+// As deep as the tools' documents nest, the document's own object counted: a stack of open
+// containers takes its room once, at this depth, not a doubling at a time.
 constexpr std::size_t kUsualJsonDepth = 8;
 
 class JsonWriter {
