@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/number_text.hpp"
+#include "common/report.hpp"
 #include "common/svg_writer.hpp"
 #include "printer.hpp"
 
@@ -108,10 +109,15 @@ class SvgPrinter final : public Printer {
     if (component_ > 0) where += " of component " + std::to_string(component_);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
     note("Stopped: " + ending.reason + " (" + where + "). The picture shows what was read.");
+    if (ending.outcome == Outcome::fileEndsEarly) {
+      common::printErrorLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
+                             where);
+    }
   }
   void cannotOpen(const std::string& reason) override {
     svg_.begin(kWidth, kTop + kMargin);
     note("Cannot open " + std::string(path_) + ": " + reason);
+    common::printErrorLine("***ERROR cannot open ", path_, ": ", reason);
   }
   bool finish() override { return svg_.finish(); }
 

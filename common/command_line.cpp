@@ -92,36 +92,94 @@ std::string_view CommandLine::value(std::string_view longForm) const {
   return {};
 }
 
-CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options) {
-  CommandLine line;
-  int first = argc > 0 ? 1 : 0;  // argv[0] is the program, when there is one
-  for (; first < argc && isOption(argv[first]); ++first) {
-    const std::string_view argument = argv[first];
-    if (argument == "--") {
-      ++first;
-      break;
-    }
-    // An option's value may be given after "=", or as the next argument.
-    const std::size_t equals = argument.starts_with("--") ? argument.find('=') : argument.npos;
-    const Option* option = findOption(options, argument.substr(0, equals));
-    if (option != nullptr && (equals == argument.npos || !option->valueName.empty())) {
-      line.given.push_back(option->longForm);
-      if (option->valueName.empty()) continue;
-      if (equals == argument.npos && first + 1 == argc) {
-        line.request = Request::missingValue;
-        line.valueless = option;
-        return line;
-      }
-      line.values.emplace_back(option->longForm, equals == argument.npos
-                                                     ? std::string_view(argv[++first])
-                                                     : argument.substr(equals + 1));
-      continue;
-    }
+namespace {
+
+std::size_t wordsIn(std::string_view text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), ' ')) + 1;
+}
+
+// Takes the option at argv[at], and its value if it has one (moving `at` past it). False when
+// the argument decides the request instead: help, version, an unknown option, a missing value.
+bool takeOption(CommandLine& line, std::span<const Option> options, int argc, char* const* argv,
+                int& at) {
+  const std::string_view argument = argv[at];
+  // An option's value may be given after "=", or as the next argument.
+  const std::size_t equals = argument.starts_with("--") ? argument.find('=') : argument.npos;
+  const Option* option = findOption(options, argument.substr(0, equals));
+  if (option == nullptr || (equals != argument.npos && option->valueName.empty())) {
     line.request = requestOf(argument);
     if (line.request == Request::unknownOption) line.unknownOption = argument;
-    if (line.request != Request::run) return line;
+    return false;
   }
-  line.operands = {argv + first, static_cast<std::size_t>(argc - first)};
+  line.given.push_back(option->longForm);
+  if (option->valueName.empty()) return true;
+  if (equals == argument.npos && at + 1 == argc) {
+    line.request = Request::missingValue;
+    line.valueless = option;
+    return false;
+  }
+  line.values.emplace_back(option->longForm, equals == argument.npos ? std::string_view(argv[++at])
+                                                                     : argument.substr(equals + 1));
+  return true;
+}
+
+// How many operands the run asks for: those of an option that takes operands of its own (-r
+// DOCUMENT OUTPUT), else the tool's.
+std::size_t operandsAsked(const CommandLine& line, std::span<const Option> options,
+                          std::size_t toolOperands) {
+  for (const std::string_view given : line.given) {
+    const Option& option = *findOption(options, given);
+    if (!option.operands.empty()) return wordsIn(option.operands);
+  }
+  return toolOperands;
+}
+
+// After the operands, an argument that is one of the tool's options takes effect, and one that
+// begins with "--" and is none is refused; anything else there (a surplus argument, a single
+// dash one such as "-x") is ignored, as scripts may pass them.
+bool takesEffectAfterOperands(std::string_view argument, std::span<const Option> options) {
+  return argument.starts_with("--") || requestOf(argument) != Request::unknownOption ||
+         findOption(options, argument) != nullptr;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options,
+                             std::size_t toolOperands) {
+  CommandLine line;
+  int at = argc > 0 ? 1 : 0;  // argv[0] is the program, when there is one
+  bool optionsEnded = false;
+  for (; at < argc && isOption(argv[at]); ++at) {
+    if (std::string_view(argv[at]) == "--") {
+      optionsEnded = true;
+      ++at;
+      break;
+    }
+    if (!takeOption(line, options, argc, argv, at)) return line;
+  }
+  // The operands keep their places: a material id or a count that begins with '-' is one.
+  const std::size_t slots =
+      std::min(operandsAsked(line, options, toolOperands), static_cast<std::size_t>(argc - at));
+  line.operands.assign(argv + at, argv + at + slots);
+  std::vector<char*> surplus;
+  for (at += static_cast<int>(slots); at < argc; ++at) {
+    const std::string_view argument = argv[at];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && isOption(argument) && takesEffectAfterOperands(argument, options)) {
+      if (!takeOption(line, options, argc, argv, at)) return line;
+    } else {
+      surplus.push_back(argv[at]);
+    }
+  }
+  // An option given after the operands that takes more of them (-r) takes them from the
+  // arguments that follow the first, in order.
+  const std::size_t asked = operandsAsked(line, options, toolOperands);
+  while (line.operands.size() < asked && !surplus.empty()) {
+    line.operands.push_back(surplus.front());
+    surplus.erase(surplus.begin());
+  }
+  line.operands.insert(line.operands.end(), surplus.begin(), surplus.end());
   return line;
 }
 
@@ -154,10 +212,6 @@ const Option& optionOf(const Tool& tool, std::string_view longForm) {
   return *findOption(tool.options, longForm);
 }
 
-std::size_t wordsIn(std::string_view text) {
-  return static_cast<std::size_t>(std::count(text.begin(), text.end(), ' ')) + 1;
-}
-
 // Two options of one group given together; a line that says so, or nothing.
 std::string clashOf(const Tool& tool, const CommandLine& line) {
   for (std::size_t i = 0; i < line.given.size(); ++i) {
@@ -184,30 +238,31 @@ const Option* operandsOptionOf(const Tool& tool, const CommandLine& line) {
 }  // namespace
 
 int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const CommandLine&)) {
-  const CommandLine line = parseCommandLine(argc, argv, tool.options);
+  const CommandLine line = parseCommandLine(argc, argv, tool.options, tool.operands);
   switch (line.request) {
     case Request::help:
       return printInformation(helpText(tool));
     case Request::version:
       return printInformation(std::string(tool.name) + " (assettools) " ASSETTOOLS_VERSION "\n");
     case Request::unknownOption:
-      printLine("***ERROR unknown option \"", line.unknownOption, "\": see ", tool.name, " --help");
+      printErrorLine("***ERROR unknown option \"", line.unknownOption, "\": see ", tool.name,
+                     " --help");
       return 1;
     case Request::missingValue:
-      printLine("***ERROR ", line.valueless->longForm, " takes ", line.valueless->valueName,
-                ": see ", tool.name, " --help");
+      printErrorLine("***ERROR ", line.valueless->longForm, " takes ", line.valueless->valueName,
+                     ": see ", tool.name, " --help");
       return 1;
     case Request::run:
       break;
   }
   if (const std::string clash = clashOf(tool, line); !clash.empty()) {
-    printLine("***ERROR ", clash, ": see ", tool.name, " --help");
+    printErrorLine("***ERROR ", clash, ": see ", tool.name, " --help");
     return 1;
   }
   if (const Option* option = operandsOptionOf(tool, line)) {
     if (line.operands.size() < wordsIn(option->operands)) {
-      printLine("***ERROR ", option->longForm, " takes ", option->operands, ": see ", tool.name,
-                " --help");
+      printErrorLine("***ERROR ", option->longForm, " takes ", option->operands, ": see ",
+                     tool.name, " --help");
       return 1;
     }
   } else if (line.operands.size() < tool.operands) {

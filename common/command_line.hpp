@@ -1,8 +1,8 @@
 #pragma once
 
-// The command line as every tool reads it, the way POSIX utilities do: options first, then the
-// operands. Every tool takes -h/--help (and /? on Windows) and -V/--version; the options of its
-// own it declares in a table.
+// The command line as every tool reads it: options first, then the operands, and the tool's own
+// options after the operands too, as a user may type them there. Every tool takes -h/--help (and /?
+// on Windows) and -V/--version; the options of its own it declares in a table.
 
 #include <cstddef>
 #include <span>
@@ -31,7 +31,7 @@ struct CommandLine {
   Request request = Request::run;
   std::string_view unknownOption;            // with Request::unknownOption: the argument as given
   const struct Option* valueless = nullptr;  // with Request::missingValue: the option
-  std::span<char* const> operands;           // everything after the options
+  std::vector<char*> operands;  // the operands in their places, then the surplus arguments
   std::vector<std::string_view> given;       // the long forms of the tool's options that were given
   std::vector<std::pair<std::string_view, std::string_view>> values;  // by their long forms
 
@@ -40,10 +40,14 @@ struct CommandLine {
   std::string_view value(std::string_view longForm) const;
 };
 
-// Options count only before the first operand, and "--" ends them, so that a file named like an
-// option can still be given; a lone "-" is an operand. The first help, version or unknown option
-// decides the request.
-CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options);
+// Options come before the first operand; "--" ends them, so that a file named like an option can
+// still be given, and a lone "-" is an operand. The `toolOperands` arguments from the first
+// operand on (or as many as an option that takes operands of its own asks for) are operands,
+// whatever they look like. After them, the tool's options take effect as if they came first, an
+// argument that begins with "--" and is no option is refused, and anything else is a surplus
+// argument. The first help, version or unknown option decides the request.
+CommandLine parseCommandLine(int argc, char* const* argv, std::span<const Option> options,
+                             std::size_t toolOperands);
 
 // What a tool tells the command line about itself: its options, its operands, and the texts
 // its help is made of.

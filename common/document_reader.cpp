@@ -44,6 +44,34 @@ Range rangeOf(FieldType type) {
   return {};
 }
 
+// What a field of `type` takes, as a refusal says it.
+std::string_view takesOf(FieldType type) {
+  if (type == FieldType::q15) return "a sample, a multiple of 1/32768 in [-1, 1),";
+  return rangeOf(type).what;
+}
+constexpr std::string_view kFloatTakes = "a 32-bit float";
+
+// The JSON type of a value that begins with `token`, as a refusal names it.
+const char* kindOf(JsonReader::Token token) {
+  using Token = JsonReader::Token;
+  switch (token) {
+    case Token::beginObject:
+      return "an object";
+    case Token::beginArray:
+      return "an array";
+    case Token::string:
+      return "a string";
+    case Token::number:
+      return "a number";
+    case Token::boolean:
+      return "a boolean";
+    case Token::null:
+      return "null";
+    default:
+      return "the end of the container";
+  }
+}
+
 // A whole number, as JSON may write one: 5, -5, also 5.0 or 5e0.
 std::optional<std::int64_t> wholeNumberOf(std::string_view text) {
   const char* end = text.data() + text.size();
@@ -104,7 +132,8 @@ DocumentFieldReader::DocumentFieldReader(JsonReader& json, const DocumentFormat&
   }
 }
 
-void DocumentFieldReader::finish() {
+void DocumentFieldReader::finish(const std::string& checkStop) {
+  checkStop_ = checkStop;
   readToTheEnd(std::nullopt);
 }
 
@@ -143,9 +172,12 @@ std::string DocumentFieldReader::pointerWithin(std::size_t levels) const {
 
 std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::int64_t index) {
   const Place& place = placeOf(field, index);
-  const FieldValue value = readValue(reach(place, field, index, sizeOf(type)), place);
+  const FieldValue value =
+      readValue(reach(place, field, index, sizeOf(type)), place, takesOf(type));
   const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
-  if (value.isNull || value.bits) refuseAt(value.at, where(), "a number should be here");
+  if (value.isNull || value.bits) {
+    refuseAt(value.at, where(), std::string(takesOf(type)) + " should be here, not null");
+  }
   if (type == FieldType::q15) return writeQ15(value, place);
   const std::optional<std::int64_t> whole = wholeNumberOf(value.number);
   if (!whole) refuseAt(value.at, where(), value.number + " is not a whole number");
@@ -159,7 +191,7 @@ std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::
 
 float DocumentFieldReader::real(FieldName field, std::int64_t index) {
   const Place& place = placeOf(field, index);
-  const FieldValue value = readValue(reach(place, field, index, 4), place);
+  const FieldValue value = readValue(reach(place, field, index, 4), place, kFloatTakes);
   const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
   std::uint32_t bits = 0;
   if (value.isNull) {
@@ -211,11 +243,14 @@ void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, st
       } else if (key == "offset" || key == "size") {
         json_.skipValue(value);
       } else {
-        refuse(memberPointerIn(where(), key), "a name has its \"text\" or its \"hex\", not this");
+        refuse(memberPointerIn(where(), key),
+               "unknown member \"" + key + "\": a name has its \"text\" or its \"hex\"");
       }
     }
   } else {
-    refuse(where(), "a name should be here: its text, or {\"text\": ..., \"hex\": ...}");
+    refuse(where(), std::string("a name should be here: its text, or {\"text\": ..., \"hex\": "
+                                "...}, not ") +
+                        kindOf(first));
   }
   const std::string length = numberText(static_cast<std::int64_t>(count));
   if (hexBytes) {
@@ -347,12 +382,23 @@ void DocumentFieldReader::skipFieldless(Token first, std::string key, std::int64
   if (first != Token::beginObject && first != Token::beginArray) {
     const PathSegment segment{skipping_->key, skipping_->index};
     refuseAt(skipping_->at, pointerWithin(skipping_->levels) + pointerOf({&segment, 1}),
-             "no field of the file is here: the fields before it (its counts, lengths and "
-             "checks) do not reach it");
+             noFieldHere(skipping_->key));
   }
   enter(first, std::move(key), index);
   leave();
   if (outermost) skipping_.reset();
+}
+
+std::string DocumentFieldReader::noFieldHere(const std::string& key) const {
+  if (!checkStop_.empty()) {
+    return checkStop_ + ", and the file ends there: no field of it is here";
+  }
+  if (!key.empty()) {
+    return "unknown member \"" + key + "\": no field of the file is here (the fields before it, " +
+           "their counts, lengths and checks, do not ask for one)";
+  }
+  return "no field of the file is here: the fields before it (its counts, lengths and checks) "
+         "do not reach it";
 }
 
 bool DocumentFieldReader::isTheEnd(Token token) const {
@@ -525,7 +571,8 @@ void DocumentFieldReader::refuse(const std::string& pointer, std::string message
   throw JsonError{std::move(message), json_.position(), pointer};
 }
 
-DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, const Place& place) {
+DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, const Place& place,
+                                                               std::string_view takes) {
   FieldValue value;
   value.at = json_.position();
   if (first == Token::number) {
@@ -537,7 +584,10 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
     return value;
   }
   const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
-  if (first != Token::beginObject) refuse(where(), "a field should be here: {\"value\": ...}");
+  if (first != Token::beginObject) {
+    refuse(where(),
+           std::string(takes) + " should be here, or {\"value\": ...}, not " + kindOf(first));
+  }
   bool given = false;
   for (Token token = take(); token != Token::endObject; token = take()) {
     // The key is seen in the reader's buffer: told apart before the value is read.
@@ -557,9 +607,16 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
       if (!value.bits) refuse(memberPointerIn(where(), "bits"), "eight hex digits should be here");
     } else if (isIgnored) {
       json_.skipValue(member);
+    } else if (isValue) {
+      refuse(memberPointerIn(where(), "value"),
+             std::string(takes) + " should be here, not " + kindOf(member));
+    } else if (isBits) {
+      refuse(memberPointerIn(where(), "bits"), "eight hex digits should be here");
     } else {
-      const std::string named = unknown.empty() ? (isValue ? "value" : "bits") : unknown;
-      refuse(memberPointerIn(where(), named), "a field has its \"value\", not this");
+      refuse(memberPointerIn(where(), unknown),
+             "unknown member \"" + unknown +
+                 "\": a field has its \"value\" (or, for a float "
+                 "JSON cannot hold, null and its \"bits\")");
     }
   }
   if (!given) refuse(where(), "the field needs its \"value\"");
@@ -650,8 +707,8 @@ std::FILE* openDocument(const char* path, std::string& reason) {
 }
 
 void printRefusal(const std::string& document, const JsonError& error) {
-  printLine("***ERROR ", document, ":", error.at.line, ":", error.at.column,
-            error.pointer.empty() ? "" : " ", error.pointer, ": ", error.message);
+  printErrorLine("***ERROR ", document, ":", error.at.line, ":", error.at.column,
+                 error.pointer.empty() ? "" : " ", error.pointer, ": ", error.message);
 }
 
 // The bytes of a file kept in memory.
@@ -673,8 +730,7 @@ bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& 
     DocumentFieldReader reader(json, format, shape, out);
     shape.readBack(reader);
     try {
-      walk(reader, shape);
-      reader.finish();
+      reader.finish(walk(reader, shape));
     } catch (const FileEndsEarly&) {
       // The document is of a file that ends inside a field: what it holds of it is written.
     } catch (JsonError& error) {
@@ -695,13 +751,13 @@ int writeFromDocument(const char* documentPath, const char* outputPath,
                       std::string* written) {
   const bool fromInput = std::string_view(documentPath) == "-";
   if (written == nullptr && std::string_view(outputPath) == "-") {
-    printLine("***ERROR -r writes a file: give OUTPUT a file name, not -");
+    printErrorLine("***ERROR -r writes a file: give OUTPUT a file name, not -");
     return 1;
   }
   std::string reason;
   const DocumentFile in{openDocument(documentPath, reason), !fromInput};
   if (in.file == nullptr) {
-    printLine("***ERROR cannot open ", documentPath, ": ", reason);
+    printErrorLine("***ERROR cannot open ", documentPath, ": ", reason);
     return 1;
   }
   const std::string documentName = fromInput ? "(standard input)" : documentPath;
@@ -711,21 +767,21 @@ int writeFromDocument(const char* documentPath, const char* outputPath,
   }
   const std::optional<FileIdentity> document = fromInput ? std::nullopt : identityAt(documentPath);
   if (document && identityAt(outputPath) == document) {
-    printLine("***ERROR ", outputPath,
-              " is the document itself: write the file under another name");
+    printErrorLine("***ERROR ", outputPath,
+                   " is the document itself: write the file under another name");
     return 1;
   }
   OutputFile out(outputPath);
   SystemError failure;
   if (!out.open(failure)) {
-    printLine("***ERROR cannot create ", outputPath, ": ", failure.reason);
+    printErrorLine("***ERROR cannot create ", outputPath, ": ", failure.reason);
     return 1;
   }
   if (!readDocument(in.file, documentName, format, walk, out)) {
     return 1;
   }
   if (!out.commit(failure)) {
-    printLine("***ERROR cannot write ", outputPath, ": ", failure.reason);
+    printErrorLine("***ERROR cannot write ", outputPath, ": ", failure.reason);
     return 1;
   }
   return 0;

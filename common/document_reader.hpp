@@ -42,8 +42,9 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
                       ByteSink& out);
 
   // After a walk that was not stopped by a missing field: the rest of the document must hold no
-  // field, and the bytes after the last field, which its "end" gives, are written.
-  void finish();
+  // field, and the bytes after the last field, which its "end" gives, are written. `checkStop`
+  // says why a check of the format stopped the walk, if one did: the file ends there.
+  void finish(const std::string& checkStop);
   Unread describeUnread() override { return {}; }
 
   void integer(const char* key, std::int64_t value) override;
@@ -94,6 +95,8 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   bool isLayout(std::string_view key) const;
   // The JSON Pointer of the container that the first `levels` of levels_ reach.
   std::string pointerWithin(std::size_t levels) const;
+  // What a refusal says of a member or an element that no field of the file reaches.
+  std::string noFieldHere(const std::string& key) const;
   // `token` is the key of the document's "end".
   bool isTheEnd(Token token) const;
   [[noreturn]] void missing(const Place& place, FieldName field, std::int64_t index,
@@ -104,7 +107,8 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   std::string readEnd(std::optional<std::size_t> fieldSize);
   void readUnread(bool stoppedInField);
 
-  FieldValue readValue(Token first, const Place& place);
+  // The value of a field, which takes `takes` ("a signed byte (-128 to 127)").
+  FieldValue readValue(Token first, const Place& place, std::string_view takes);
   std::uint16_t writeQ15(const FieldValue& given, const Place& place);
   void writeField(std::uint32_t bits, std::size_t size);
   void writeBytes(std::string_view bytes);
@@ -140,6 +144,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
     TextPosition at;
   };
   std::optional<Skipped> skipping_;
+  std::string checkStop_;  // why a check stopped the walk, once it has
   Place place_;
   std::uint64_t placeVersion_ = 0;
   std::size_t recordSize_ = 0;  // the segments of the record's place, and one
@@ -149,7 +154,8 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
 };
 
 // The walk of a dump on a document: `shape` is for the tool's JSON printer, which writes nothing.
-using DocumentWalk = std::function<void(FieldReader& reader, JsonReport& shape)>;
+// It returns why a check of the format stopped it (checkStopOf), or nothing.
+using DocumentWalk = std::function<std::string(FieldReader& reader, JsonReport& shape)>;
 
 // Writes the file that the document at `documentPath` ("-": standard input) describes to
 // `outputPath`, replacing it only once the whole document is taken. Its bytes go to `written`

@@ -147,6 +147,12 @@ std::optional<std::string> openInputStream(const char* path, std::ifstream& file
 void printCannotOpen(std::string_view path, std::string_view reason);
 void printFileEndsEarly(std::string_view path, std::uint64_t offset, std::string_view where);
 
+// Why a check stopped the walk that ended so ("the header is 2, not 1"); empty when it did not.
+template <typename Outcome>
+std::string checkStopOf(const Ending<Outcome>& ending) {
+  return ending.outcome == Outcome::complete ? std::string() : ending.reason;
+}
+
 // What every dump's printer is told: how the run ended, and when to hand the report on.
 template <typename Ending>
 class DumpPrinter {

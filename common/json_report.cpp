@@ -6,6 +6,8 @@
 #include <cmath>
 #include <istream>
 
+#include "report.hpp"
+
 namespace common {
 
 namespace {
@@ -59,6 +61,7 @@ JsonReport::JsonReport(std::FILE* out) : json_(out), writes_(out != nullptr) {
 
 JsonReport::JsonReport(std::FILE* out, std::string_view format, std::string_view file)
     : JsonReport(out) {
+  file_ = file;
   stringMember("format", format);
   stringMember("file", file);
 }
@@ -183,6 +186,15 @@ std::size_t JsonReport::recordPath(std::span<PathSegment> segments) const {
     segments[i] = {open_[i].key, open_[i].index};
   }
   return record;
+}
+
+void JsonReport::cannotOpen(const std::string& reason) {
+  printErrorLine("***ERROR cannot open ", file_, ": ", reason);
+  endMember({"cannotOpen", {}, "", reason});
+}
+
+void JsonReport::printEndsEarly(std::uint64_t offset, const std::string& field) const {
+  printErrorLine("***ERROR ", file_, " ends at byte ", offset, " while reading ", field);
 }
 
 void JsonReport::endMember(const EndMember& end) {

@@ -104,10 +104,11 @@ class JsonReport {
                                   : pointerInRecord(ending.field.key, ending.index);
     closeOpen(ending.offset);
     const bool endsInField = ending.outcome == Outcome::fileEndsEarly;
+    if (endsInField) printEndsEarly(ending.offset, field);
     endMember({outcome, ending.offset, field, ending.reason, &ending.unread,
                endsInField ? &ending.fieldBytes : nullptr});
   }
-  void cannotOpen(const std::string& reason) { endMember({"cannotOpen", {}, "", reason}); }
+  void cannotOpen(const std::string& reason);
   // Closes the document and hands it to the stream; false when that failed.
   bool finish();
 
@@ -130,8 +131,11 @@ class JsonReport {
   // A field is an object of its own, closed before anything else is written.
   bool beginField(const char* key, Span span);
   void unreadBytes(std::istream& rest);
+  // The failure that ends a dump with exit code 1 also goes to standard error, as one line.
+  void printEndsEarly(std::uint64_t offset, const std::string& field) const;
 
   JsonWriter json_;
+  std::string file_;        // the name the document gives the file, if any
   std::vector<Open> open_;  // below the document, innermost last
   bool writes_;
   std::uint64_t version_ = 0;

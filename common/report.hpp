@@ -62,4 +62,15 @@ void printLine(const Parts&... parts) {
   std::fflush(stdout);
 }
 
+// Writes one line made of `parts` to standard error: a refusal of the command line, or the
+// failure of a run whose standard output is a document, where a script or a reader looks for it.
+template <typename... Parts>
+void printErrorLine(const Parts&... parts) {
+  std::string& text = report_parts::buffer();
+  (report_parts::append(text, parts), ...);
+  text += '\n';
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace common

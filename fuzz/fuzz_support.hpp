@@ -54,8 +54,14 @@ inline ssize_t captureBytes(void*, const char* bytes, std::size_t size) {
   return static_cast<ssize_t>(size);
 }
 
+inline ssize_t discardBytes(void*, const char*, std::size_t size) {
+  return static_cast<ssize_t>(size);
+}
+
 // Standard output into memory. The dumpers flush every line: a stream in memory saves a
 // system call per line. Whatever is written to the descriptor itself reaches the null device.
+// The tools' failure lines on stderr are dropped; libFuzzer keeps the stream it took at start-up,
+// and the sanitizers write to the descriptor.
 inline void captureStandardOutput() {
   std::fflush(stdout);
   const int null = open("/dev/null", O_WRONLY);
@@ -64,6 +70,9 @@ inline void captureStandardOutput() {
   FILE* memory = fopencookie(nullptr, "w", {nullptr, captureBytes, nullptr, nullptr});
   if (memory == nullptr) std::abort();
   stdout = memory;
+  FILE* dropped = fopencookie(nullptr, "w", {nullptr, discardBytes, nullptr, nullptr});
+  if (dropped == nullptr) std::abort();
+  stderr = dropped;
 }
 
 // The process's own folder, made on first use; standard output is caught from then on.

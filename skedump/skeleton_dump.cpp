@@ -81,11 +81,12 @@ int run(const char* path, common::Form form, std::istream* opened) {
 }
 
 int reverse(const char* document, const char* output, std::string* written) {
-  return common::writeFromDocument(document, output, kDocument,
-                                   [](common::FieldReader& reader, common::JsonReport& shape) {
-                                     walkSkeleton(reader, *makeJsonPrinter(shape));
-                                   },
-                                   written);
+  return common::writeFromDocument(
+      document, output, kDocument,
+      [](common::FieldReader& reader, common::JsonReport& shape) {
+        return common::checkStopOf(walkSkeleton(reader, *makeJsonPrinter(shape)));
+      },
+      written);
 }
 
 }  // namespace skedump

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/number_text.hpp"
+#include "common/report.hpp"
 #include "common/svg_writer.hpp"
 #include "printer.hpp"
 
@@ -218,6 +219,7 @@ class SurveyPrinter final : public VertexPrinter {
   SurveyPrinter(const char* path, Survey& survey) : path_(path), survey_(survey) {}
   void cannotOpen(const std::string& reason) override {
     survey_.stop = "Cannot open " + std::string(path_) + ": " + reason;
+    common::printErrorLine("***ERROR cannot open ", path_, ": ", reason);
   }
 
  private:
@@ -228,6 +230,11 @@ class SurveyPrinter final : public VertexPrinter {
     stop.assign("Stopped: ").append(ending.reason).append(" (").append(ending.field.label);
     if (vertex > 0) stop.append(" of vertex ").append(std::to_string(vertex));
     stop.append("). The picture shows what was read.");
+    if (ending.outcome != Outcome::fileEndsEarly) return;
+    std::string where(ending.field.label);
+    if (vertex > 0) where.append(" of vertex ").append(std::to_string(vertex));
+    common::printErrorLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
+                           where);
   }
 
   const char* path_;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/json_report.hpp"
+#include "common/report.hpp"
 #include "printer.hpp"
 
 namespace surfstamp {
@@ -68,6 +69,8 @@ class JsonPrinter final : public Printer {
     if (idFieldsOpen_) report_.endArray();
     idFieldsOpen_ = false;
     report_.endMember({kOutcomeNames[static_cast<int>(outcome)], std::nullopt, "", reason});
+    // The one failure of the run (exit code 1), where a reader of the terminal looks for it.
+    if (outcome == Outcome::refused) common::printErrorLine("***ERROR ", reason);
   }
 
   bool finish() override { return report_.finish(); }

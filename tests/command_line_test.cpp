@@ -1,5 +1,6 @@
-// The command-line conventions all five tools keep: help and version texts, options only before
-// the first operand, "--" to end them, and a refused unknown option. Each case runs every tool.
+// The command-line conventions all five tools keep: help and version texts, options before and
+// after the operands, "--" to end them, and a refused unknown option on standard error. Each case
+// runs every tool.
 
 #include <gtest/gtest.h>
 
@@ -39,10 +40,10 @@ const std::vector<std::string> kHelpOptions = {"-h", "--help"};
 
 class ToolCommandLine : public testing::TestWithParam<Tool> {
  protected:
-  RunResult run(std::vector<std::string> args) {
+  RunResult run(std::vector<std::string> args, const std::string& err = "") {
     RunResult result = testing_support::runTool(GetParam().path, args, dir_.path());
     EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, err);
     return result;
   }
   // The operands of a run on `file`, which does not exist.
@@ -78,33 +79,42 @@ TEST_P(ToolCommandLine, VersionIsTheNumberTheBuildDeclares) {
   }
 }
 
+// Before the operands or after them, on standard error, with nothing on standard output.
 TEST_P(ToolCommandLine, UnknownOptionIsRefusedBeforeAnyFileIsTouched) {
-  std::vector<std::string> args = operandsFor("model" + GetParam().extension);
-  testing_support::writeFile(dir_ / args[0], "untouched");
-  args.insert(args.begin(), "--bogus");
-  const RunResult result = run(args);
-  EXPECT_EQ(result.out,
-            "***ERROR unknown option \"--bogus\": see " + GetParam().name + " --help\n");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(testing_support::readFile(dir_ / args[1]), "untouched");
+  const std::vector<std::string> operands = operandsFor("model" + GetParam().extension);
+  testing_support::writeFile(dir_ / operands[0], "untouched");
+  const std::string refusal =
+      "***ERROR unknown option \"--bogus\": see " + GetParam().name + " --help\n";
+  std::vector<std::string> before = operands;
+  before.insert(before.begin(), "--bogus");
+  std::vector<std::string> after = operands;
+  after.push_back("--bogus");
+  for (const std::vector<std::string>& args : {before, after}) {
+    const RunResult result = run(args, refusal);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.exitCode, 1);
+  }
+  EXPECT_EQ(testing_support::readFile(dir_ / operands[0]), "untouched");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 }
 
-// After "--", and after the first operand, an argument that looks like an option is an operand
-// or a surplus argument; and "--" alone is no argument at all.
-TEST_P(ToolCommandLine, OptionsCountOnlyBeforeTheFirstOperand) {
+// After the operands the tool's own options take effect and single-dash words are ignored; after
+// "--" nothing is an option, and "--" alone is no argument at all.
+TEST_P(ToolCommandLine, OptionsAfterTheOperandsAndTheEndOfTheOptions) {
   const std::string oddName = "-odd" + GetParam().extension;
   std::vector<std::string> args = operandsFor(oddName);
   args.insert(args.begin(), "--");
+  args.push_back("--json");
   RunResult result = run(args);
   EXPECT_NE(result.out.find("***ERROR cannot open " + oddName), std::string::npos) << result.out;
   EXPECT_EQ(result.exitCode, 1);
 
   args = operandsFor("missing" + GetParam().extension);
-  args.push_back("--help");
+  args.push_back("-x");
   result = run(args);
   EXPECT_NE(result.out.find("***ERROR cannot open missing"), std::string::npos) << result.out;
-  EXPECT_EQ(result.exitCode, 1);
+  args.push_back("--version");
+  EXPECT_EQ(run(args).out, GetParam().name + " (assettools) " ASSETTOOLS_VERSION "\n");
 
   const RunResult withoutArguments = run({});
   result = run({"--"});

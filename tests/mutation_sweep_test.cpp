@@ -140,9 +140,13 @@ std::string sample(const std::string& name, const std::vector<Field>& fields) {
   return bytes;
 }
 
+// Nothing on stderr, where a sanitizer reports, but tilecut's pointer to the option that cuts an
+// image of another form.
 void expectWellEnded(const RunResult& result) {
   EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.err, "");
+  const std::string anyTgaHint =
+      "tilecut: --any-tga (-a) cuts this image, each tile in the image's own pixel format\n";
+  EXPECT_TRUE(result.err.empty() || result.err == anyTgaHint) << result.err;
   EXPECT_TRUE(result.exitCode == 0 || result.exitCode == 1) << result.exitCode;
 }
 

@@ -67,7 +67,7 @@ TEST(SkedumpCommandLine, WithoutArgumentsPrintsUsage) {
 }
 
 TEST(SkedumpCommandLine, ExtraArgumentsAreIgnored) {
-  const RunResult result = dump(twoBones(), {"other.ske", "--flag"});
+  const RunResult result = dump(twoBones(), {"other.ske", "-flag"});
   EXPECT_EQ(result.out, kTwoBonesReport);
   EXPECT_EQ(result.exitCode, 0);
 }
@@ -281,8 +281,20 @@ TEST(SkedumpReverse, NonsenseIsRefusedWithItsPlaceAndNoFileIsWritten) {
                         "number (0 to 65535)");
   expectDocumentRefused(
       TOOL_PATH, edited(document, R"("value":0.5})", R"("value":"half"})"),
-      "***ERROR doc.json:1:469 /bones/0/floats/4/value: a field has its \"value\", "
-      "not this");
+      "***ERROR doc.json:1:469 /bones/0/floats/4/value: a 32-bit float should be here, not a "
+      "string");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("short":{"offset":14,)", R"("short":{"colour":1,)"),
+      "***ERROR doc.json:1:274 /bones/0/short/colour: unknown member \"colour\": a field has its "
+      "\"value\" (or, for a float JSON cannot hold, null and its \"bits\")");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("short":)", R"("colour":1,"short":)"),
+      "***ERROR doc.json:1:265 /bones/0/colour: unknown member \"colour\": no field of the file "
+      "is here (the fields before it, their counts, lengths and checks, do not ask for one)");
+  expectDocumentRefused(
+      TOOL_PATH, edited(document, R"("size":4,"value":1})", R"("size":4,"value":2})"),
+      "***ERROR doc.json:1:126 /bones: the header is 2, not 1, and the file ends there: no field "
+      "of it is here");
   expectDocumentRefused(TOOL_PATH,
                         edited(document, R"("boneCount":{"offset":4,"size":4,"value":2})",
                                R"("boneCount":{"offset":4,"size":4,"value":3})"),
@@ -324,14 +336,15 @@ TEST(SkedumpReverse, ARefusedDocumentLeavesTheFileThereAsItWas) {
   testing_support::writeFile(dir / "doc.json", "{\"format\": \"ske\", \"header\": 1}");
   testing_support::writeFile(dir / "out.ske", "before");
   RunResult result = testing_support::runTool(TOOL_PATH, {"-r", "doc.json", "out.ske"}, dir.path());
-  EXPECT_EQ(result.out,
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
             "***ERROR doc.json:1:30 /boneCount: missing, though the fields before it ask for it "
             "(a document of a file that ends here says \"outcome\": \"fileEndsEarly\")\n");
   EXPECT_EQ(testing_support::readFile(dir / "out.ske"), "before");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 
   result = testing_support::runTool(TOOL_PATH, {"-r", "doc.json", "doc.json"}, dir.path());
-  EXPECT_EQ(result.out,
+  EXPECT_EQ(result.err,
             "***ERROR doc.json is the document itself: write the file under another "
             "name\n");
   EXPECT_EQ(result.exitCode, 1);
@@ -349,7 +362,8 @@ TEST(SkedumpReverse, ItsOperandsAndTheOptionsItDoesNotGoWith) {
   };
   for (const auto& [args, line] : cases) {
     const RunResult result = testing_support::runTool(TOOL_PATH, args, dir.path());
-    EXPECT_EQ(result.out, line);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, line);
     EXPECT_EQ(result.exitCode, 1);
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);

@@ -76,13 +76,18 @@ std::set<std::string> filesIn(const ScratchDir& dir) {
   return names;
 }
 
-RunResult cut(const ScratchDir& dir, const std::string& input, const std::string& count) {
+// A cut of `input`; standard error must be `err`: nothing, or the hint that --any-tga cuts it.
+RunResult cut(const ScratchDir& dir, const std::string& input, const std::string& count,
+              const std::string& err = "") {
   testing_support::writeFile(dir / "in.tga", input);
   RunResult result = testing_support::runTool(TOOL_PATH, {"in.tga", count}, dir.path());
   EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, err);
   return result;
 }
+
+const std::string kAnyTgaHint =
+    "tilecut: --any-tga (-a) cuts this image, each tile in the image's own pixel format\n";
 
 std::string report(const Image& image, std::uint32_t side, std::uint32_t rows) {
   return "INPUT: in.tga\n Input Image Res: " + std::to_string(image.width) + "x" +
@@ -264,7 +269,9 @@ TEST(TilecutRefusals, DepthWordOtherThan24) {
     TgaLayout layout;
     layout.depth = depth;
     layout.descriptor = descriptor;
-    const RunResult result = cut(dir, tgaFile(patternImage(8, 8), layout), "2");
+    // --any-tga cuts a top-left or a 32-bit image; an 8-bit true-colour image is no TGA at all.
+    const RunResult result =
+        cut(dir, tgaFile(patternImage(8, 8), layout), "2", depth == 8 ? "" : kAnyTgaHint);
     EXPECT_EQ(result.out, "INPUT: in.tga\n\n***ERROR bitdepth not 24");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(filesIn(dir).empty());
@@ -276,7 +283,9 @@ TEST(TilecutRefusals, ImageTypesOtherThanUncompressedTrueColour) {
     ScratchDir dir;
     TgaLayout layout;
     layout.imageType = static_cast<std::uint8_t>(type);
-    const RunResult result = cut(dir, tgaFile(patternImage(8, 8), layout), "2");
+    // --any-tga cuts the run-length form; type 1 of 24 bits a pixel and type 0 are no image.
+    const RunResult result =
+        cut(dir, tgaFile(patternImage(8, 8), layout), "2", type == 10 ? kAnyTgaHint : "");
     EXPECT_EQ(result.out, "INPUT: in.tga\n***ERROR in.tga has image type " + std::to_string(type) +
                               "; only uncompressed true-colour images (type 2) can be cut\n");
     EXPECT_EQ(result.exitCode, 1);
@@ -601,8 +610,14 @@ TEST(TilecutOptions, TilesIntoAFolderThatMustExist) {
   result = cutAnyTga(dir, tgaFile(image), "2", {"--directory", "in.tga"});
   EXPECT_EQ(result.out, "***ERROR the folder in.tga for the tiles is not a folder\n");
   result = testing_support::runTool(TOOL_PATH, {"-C"}, dir.path());
-  EXPECT_EQ(result.out, "***ERROR --directory takes DIR: see tilecut --help\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "***ERROR --directory takes DIR: see tilecut --help\n");
   EXPECT_EQ(result.exitCode, 1);
+  // After the operands, as a user may type it.
+  std::filesystem::remove_all(dir / "out");
+  std::filesystem::create_directory(dir / "out");
+  result = testing_support::runTool(TOOL_PATH, {"in.tga", "2", "-C", "out"}, dir.path());
+  expectTiles(result, dir / "out", report(image, 6, 1), image, 2);
   EXPECT_EQ(filesIn(dir), std::set<std::string>{"out"});
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/file_system.hpp"
+#include "common/report.hpp"
 #include "pixel_lines.hpp"
 #include "printer.hpp"
 #include "refusal.hpp"
@@ -262,15 +263,19 @@ Outcome cutGrid(File& input, const std::string& name, const Grid& grid, const Ti
   return cutTiles(cut, bandLines) ? Outcome::cut : Outcome::tileNotCreated;
 }
 
-// The pixel format the options let tilecut cut the image in; a refusal otherwise.
+// The pixel format the options let tilecut cut the image in; a refusal otherwise, and whether
+// --any-tga would have cut it.
 std::optional<PixelFormat> acceptedFormat(const TgaHeader& header, const std::string& name,
-                                          const Options& options) {
+                                          const Options& options, bool& anyTgaCutsIt) {
   if (!options.anyTga) {
+    std::string ignored;
+    anyTgaCutsIt = pixelFormatOf(header, ignored).has_value();
     if (header.depthWord != kAcceptedDepthWord) return std::nullopt;
     if (header.imageType != kUncompressedTrueColour) {
       throw Refusal{name + " has image type " + std::to_string(header.imageType) +
                     "; only uncompressed true-colour images (type 2) can be cut"};
     }
+    anyTgaCutsIt = false;
     return kTrueColour24;
   }
   std::string refusal;
@@ -280,12 +285,12 @@ std::optional<PixelFormat> acceptedFormat(const TgaHeader& header, const std::st
 }
 
 Outcome cutImage(const std::string& name, const TileCount& count, const Options& options,
-                 Printer& printer) {
+                 Printer& printer, bool& anyTgaCutsIt) {
   printer.input(name);
   File input = openInput(name);
   const TgaHeader header = readHeader(input, name);
   printer.header(header);
-  const std::optional<PixelFormat> format = acceptedFormat(header, name, options);
+  const std::optional<PixelFormat> format = acceptedFormat(header, name, options, anyTgaCutsIt);
   if (!format) return Outcome::depthRefused;
   const auto side = static_cast<std::uint16_t>(header.width / count.value);
   if (side == 0) {
@@ -319,14 +324,14 @@ void requireFolder(const std::string& directory) {
 }
 
 Outcome cutOrRefuse(const char* name, const char* countText, const Options& options,
-                    Printer& printer) {
+                    Printer& printer, bool& anyTgaCutsIt) {
   const std::optional<TileCount> count = parseTileCount(countText);
   if (!count) {
     throw Refusal{"the number of tiles across \"" + std::string(countText) +
                   "\" is not a whole number of 1 or more"};
   }
   requireFolder(options.directory);
-  return cutImage(name, *count, options, printer);
+  return cutImage(name, *count, options, printer, anyTgaCutsIt);
 }
 
 }  // namespace
@@ -335,14 +340,22 @@ int run(const char* name, const char* countText, const Options& options) {
   const std::unique_ptr<Printer> printer =
       options.form == common::Form::json ? makeJsonPrinter(options) : makeTextPrinter(options);
   Outcome outcome = Outcome::refused;
+  bool anyTgaCutsIt = false;
   try {
-    outcome = cutOrRefuse(name, countText, options, *printer);
+    outcome = cutOrRefuse(name, countText, options, *printer, anyTgaCutsIt);
     printer->end(outcome, "");
   } catch (const Refusal& refusal) {
     printer->end(outcome, refusal.message);
   }
   const int exitCode = outcome == Outcome::cut || outcome == Outcome::checked ? 0 : 1;
-  return printer->finish() ? exitCode : 1;
+  const bool written = printer->finish();
+  // The report stays as scripts know it; the way to cut the image goes where a person reads.
+  if (anyTgaCutsIt) {
+    common::printErrorLine(
+        "tilecut: --any-tga (-a) cuts this image, each tile in the image's own "
+        "pixel format");
+  }
+  return written ? exitCode : 1;
 }
 
 }  // namespace tilecut

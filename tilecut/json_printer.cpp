@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/json_report.hpp"
+#include "common/report.hpp"
 #include "printer.hpp"
 
 namespace tilecut {
@@ -61,7 +62,10 @@ class JsonPrinter final : public Printer {
     // A dry run creates no tile, and says nothing of it.
     if (!options_.dryRun) {
       report_.booleanMember("created", tile.created);
-      if (!tile.created) report_.integerMember("error", tile.error);
+      if (!tile.created) {
+        report_.integerMember("error", tile.error);
+        common::printErrorLine("***Error with file ", tile.name, "  Colde: ", tile.error);
+      }
     }
     report_.endObject();
   }
@@ -74,6 +78,9 @@ class JsonPrinter final : public Printer {
       report_.endObject();
     }
     report_.endMember({kOutcomeNames[static_cast<int>(outcome)], std::nullopt, "", reason});
+    // The failures of the run (exit code 1), where a reader of the terminal looks for them.
+    if (outcome == Outcome::depthRefused) common::printErrorLine("***ERROR bitdepth not 24");
+    if (outcome == Outcome::refused) common::printErrorLine("***ERROR ", reason);
   }
   bool finish() override { return report_.finish(); }
 

@@ -7,6 +7,8 @@
 //
 // JOBS holds a job a line, its fields separated by tabs: the folder the job runs in, the file
 // that takes its standard output, then its arguments. RESULTS gets a line a job: its exit code.
+// What a job writes through the C library's stderr (the failure line of a document) goes to its
+// output file's name with ".err" added; a sanitizer's report still reaches standard error.
 
 #include <cstdio>
 #include <filesystem>
@@ -33,11 +35,19 @@ int runJob(std::vector<std::string> fields, char* programName) {
   std::error_code failed;
   std::filesystem::current_path(fields[0], failed);
   if (failed || std::freopen(fields[1].c_str(), "wb", stdout) == nullptr) return -1;
+  std::FILE* const standardError = stderr;
+  stderr = std::fopen((fields[1] + ".err").c_str(), "wb");
+  if (stderr == nullptr) {
+    stderr = standardError;
+    return -1;
+  }
   std::vector<char*> arguments{programName};
   for (std::size_t i = 2; i < fields.size(); ++i) arguments.push_back(fields[i].data());
   arguments.push_back(nullptr);
   const int exitCode = toolMain(static_cast<int>(arguments.size() - 1), arguments.data());
   std::fflush(stdout);
+  std::fclose(stderr);
+  stderr = standardError;
   return exitCode;
 }
 

@@ -20,6 +20,18 @@ inline void expectCleanRun(const RunResult& result) {
   EXPECT_EQ(result.err, "");
 }
 
+// A run whose standard output is a document (--json, --svg): standard error is empty, or after a
+// failure (exit code 1) holds the failure's one "***ERROR" line.
+inline void expectFailureLineOnlyOnFailure(const RunResult& result) {
+  EXPECT_FALSE(result.timedOut);
+  if (result.exitCode == 0) {
+    EXPECT_EQ(result.err, "");
+    return;
+  }
+  EXPECT_EQ(result.err.rfind("***ERROR ", 0), 0u) << result.err;
+  EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+}
+
 // With no argument a dumper prints its usage text and nothing else, and exits with 0.
 inline void expectUsageWithoutArguments(const std::string& tool, const std::string& usage) {
   ScratchDir dir;
@@ -46,7 +58,7 @@ inline RunResult dumpBytesAsJson(const std::string& tool, const std::string& fil
   ScratchDir dir;
   writeFile(dir / fileName, bytes);
   RunResult result = runTool(tool, {"--json", fileName}, dir.path());
-  expectCleanRun(result);
+  expectFailureLineOnlyOnFailure(result);
   return result;
 }
 
@@ -103,7 +115,7 @@ inline void expectEveryCutIsDrawn(const std::string& tool, const std::string& fi
     SCOPED_TRACE("file cut to " + std::to_string(length) + " bytes");
     writeFile(dir / fileName, file.substr(0, length));
     const RunResult picture = runTool(tool, {"--svg", fileName}, dir.path());
-    expectCleanRun(picture);
+    expectFailureLineOnlyOnFailure(picture);
     EXPECT_EQ(picture.exitCode, length == file.size() ? 0 : 1);
     EXPECT_EQ(picture.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
     EXPECT_TRUE(picture.out.ends_with("</svg>\n"));
@@ -112,6 +124,7 @@ inline void expectEveryCutIsDrawn(const std::string& tool, const std::string& fi
   }
   const RunResult missing = runTool(tool, {"--svg", "missing" + fileName}, dir.path());
   EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err.rfind("***ERROR cannot open missing" + fileName + ": ", 0), 0u);
   EXPECT_NE(missing.out.find("\">Cannot open missing" + fileName + ": "), std::string::npos);
   EXPECT_TRUE(missing.out.ends_with("</svg>\n"));
 }
@@ -122,14 +135,16 @@ struct Reversed {
   std::optional<std::string> file;
 };
 
-// Runs `tool -r doc.json fileName` in a folder of its own. The folder must then hold the
-// document and the file, or, after a refusal, the document alone: no part of a file is left.
+// Runs `tool -r doc.json fileName` in a folder of its own. Standard output stays empty; a refusal
+// is on standard error. The folder must then hold the document and the file, or, after a
+// refusal, the document alone: no part of a file is left.
 inline Reversed reverseDocument(const std::string& tool, const std::string& document,
                                 const std::string& fileName) {
   ScratchDir dir;
   writeFile(dir / "doc.json", document);
   Reversed reversed{runTool(tool, {"-r", "doc.json", fileName}, dir.path()), std::nullopt};
-  expectCleanRun(reversed.run);
+  EXPECT_FALSE(reversed.run.timedOut);
+  EXPECT_EQ(reversed.run.out, "");
   const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
   if (std::filesystem::exists(dir / fileName)) {
     reversed.file = readFile(dir / fileName);
@@ -146,7 +161,7 @@ inline void expectDocumentWritesTheFileBack(const std::string& tool, const std::
   const Reversed reversed =
       reverseDocument(tool, dumpBytesAsJson(tool, fileName, bytes).out,
                       "back" + std::filesystem::path(fileName).extension().string());
-  EXPECT_EQ(reversed.run.out, "");
+  EXPECT_EQ(reversed.run.err, "");
   EXPECT_EQ(reversed.run.exitCode, 0);
   EXPECT_EQ(reversed.file, bytes);
 }
@@ -155,7 +170,7 @@ inline void expectDocumentWritesTheFileBack(const std::string& tool, const std::
 inline void expectDocumentRefused(const std::string& tool, const std::string& document,
                                   const std::string& line) {
   const Reversed reversed = reverseDocument(tool, document, "out.bin");
-  EXPECT_EQ(reversed.run.out, line + "\n");
+  EXPECT_EQ(reversed.run.err, line + "\n");
   EXPECT_EQ(reversed.run.exitCode, 1);
   EXPECT_FALSE(reversed.file.has_value());
 }
