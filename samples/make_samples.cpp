@@ -1,7 +1,9 @@
-// Writes one small, plausible sample file per asset format into the folder given on the
-// command line, for the demo and as seeds for the fuzzers. Everything is made up here.
+// Writes one sample file per asset format into the folder given on the command line. By default
+// they look like the assets users have (a skeleton of named bones, a skin of a few thousand
+// vertices in the shape of a figure, an animation of a few seconds, a model of several collision
+// chunks, a picture), for the demo and the README's pictures; with --small they are the few
+// bytes the tests cut at every length and the fuzzers start from. Everything is made up here.
 
-#include <bit>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -9,34 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "demo_samples.hpp"
+#include "sample_bytes.hpp"
+
 namespace {
 
-// Little-endian bytes in file order.
-class Bytes {
- public:
-  Bytes& u8(std::uint8_t value) {
-    data_.push_back(static_cast<char>(value));
-    return *this;
-  }
-  Bytes& u16(std::uint16_t value) { return little(value, 2); }
-  Bytes& i32(std::int32_t value) { return little(static_cast<std::uint32_t>(value), 4); }
-  Bytes& f32(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
-  Bytes& text(std::string_view value) {
-    data_.append(value);
-    return *this;
-  }
-  Bytes& name(std::string_view value) {
-    return u16(static_cast<std::uint16_t>(value.size())).text(value);
-  }
-  const std::string& str() const { return data_; }
+using samples::Bytes;
 
- private:
-  Bytes& little(std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) data_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return *this;
-  }
-  std::string data_;
-};
+// The small samples.
 
 struct Bone {
   std::string_view name;
@@ -156,19 +138,33 @@ bool writeFile(const std::string& path, const Bytes& bytes) {
   return static_cast<bool>(file);
 }
 
+bool writeSmallSamples(const std::string& folder) {
+  return writeFile(folder + "/skeleton.ske", skeleton()) &&
+         writeFile(folder + "/skin.skn", skin()) &&
+         writeFile(folder + "/animation.baf", animation()) &&
+         writeFile(folder + "/model.sm", staticModel()) &&
+         writeFile(folder + "/image.tga", image());
+}
+
+bool writeDemoSamples(const std::string& folder) {
+  return writeFile(folder + "/skeleton.ske", samples::demoSkeleton()) &&
+         writeFile(folder + "/skin.skn", samples::demoSkin()) &&
+         writeFile(folder + "/animation.baf", samples::demoAnimation()) &&
+         writeFile(folder + "/model.sm", samples::demoModel()) &&
+         writeFile(folder + "/image.tga", samples::demoImage()) &&
+         writeFile(folder + "/image-rle.tga", samples::demoImageRunLength());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: make_samples OUTPUT_FOLDER\n";
+  const bool small = argc == 3 && std::string_view(argv[1]) == "--small";
+  if (argc != 2 && !small) {
+    std::cerr << "usage: make_samples [--small] OUTPUT_FOLDER\n";
     return 2;
   }
-  const std::string folder = argv[1];
-  if (!writeFile(folder + "/skeleton.ske", skeleton()) ||
-      !writeFile(folder + "/skin.skn", skin()) ||
-      !writeFile(folder + "/animation.baf", animation()) ||
-      !writeFile(folder + "/model.sm", staticModel()) ||
-      !writeFile(folder + "/image.tga", image())) {
+  const std::string folder = argv[argc - 1];
+  if (!(small ? writeSmallSamples(folder) : writeDemoSamples(folder))) {
     std::cerr << "make_samples: cannot write into " << folder << "\n";
     return 1;
   }

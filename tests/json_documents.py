@@ -225,7 +225,7 @@ def cuts(tool, size):
 def main():
     with tempfile.TemporaryDirectory() as temp:
         folder = pathlib.Path(temp)
-        subprocess.run([str(BUILD / "samples" / "make_samples"), temp], check=True,
+        subprocess.run([str(BUILD / "samples" / "make_samples"), "--small", temp], check=True,
                        capture_output=True)
         for tool in CHOSEN:
             sample = (folder / SAMPLES[tool]).read_bytes()

@@ -124,7 +124,7 @@ class Mutator {
 const std::filesystem::path& samples() {
   static const ScratchDir dir;
   static const bool made = [] {
-    return testing_support::runTool(MAKE_SAMPLES_PATH, {dir.path().string()}, dir.path())
+    return testing_support::runTool(MAKE_SAMPLES_PATH, {"--small", dir.path().string()}, dir.path())
                .exitCode == 0;
   }();
   EXPECT_TRUE(made);

@@ -441,7 +441,7 @@ def main():
     jobs = []
     with tempfile.TemporaryDirectory() as temp:
         folder = pathlib.Path(temp)
-        subprocess.run([str(BUILD / "samples" / "make_samples"), temp], check=True,
+        subprocess.run([str(BUILD / "samples" / "make_samples"), "--small", temp], check=True,
                        capture_output=True)
         fixtures = {"bafdump": {"long.baf": long_animation(), "names.baf": odd_names()},
                     # 2,000 vertices are the most drawn one by one, from the first reading.

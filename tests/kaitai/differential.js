@@ -182,7 +182,7 @@ function main() {
   try {
     const samples = path.join(folder, 'samples');
     fs.mkdirSync(samples);
-    spawnSync(path.join(buildFolder, 'samples', 'make_samples'), [samples]);
+    spawnSync(path.join(buildFolder, 'samples', 'make_samples'), ['--small', samples]);
     for (const format of FORMATS.filter((f) => !chosenTool || f.tool === chosenTool)) {
       const sample = fs.readFileSync(path.join(samples, format.sample));
       const inputs = [{ what: `${format.tool} sample`, bytes: sample }];
