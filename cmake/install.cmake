@@ -1,6 +1,7 @@
-# What is installed and packaged: the five tools, the README with its pictures and the format
-# reference, and elsewhere than on Windows the manual pages, the copyright and the Debian
-# changelog (see docs/CMakeLists.txt). Nothing of the tests, the fuzzing or the sample generator.
+# What is installed and packaged: the five tools, the README with its pictures, the format
+# reference and the page on documents, and the manual pages: as man pages with the copyright and
+# the Debian changelog, or on Windows as plain text (see docs/CMakeLists.txt). Nothing of the
+# tests, the fuzzing or the sample generator.
 
 # On Windows the tools and their documents sit side by side in one folder, to unzip and run.
 if(WIN32)
@@ -13,7 +14,7 @@ endif()
 
 install(TARGETS skedump skndump bafdump surfstamp tilecut
         RUNTIME DESTINATION ${ASSETTOOLS_BIN_DESTINATION})
-install(FILES README.md README-animation.png README-skin.png docs/formats.md
+install(FILES README.md README-animation.png README-skin.png docs/formats.md docs/json.md
         DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 install(DIRECTORY docs/schemas docs/kaitai DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 # Debian's packages carry the changelog in Debian's form instead (docs/CMakeLists.txt).
