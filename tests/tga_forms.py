@@ -9,6 +9,11 @@ tile the manifest lists must open in both readers and hold, pixel for pixel with
 what each reader reads in the square of the input picture that the manifest names. A tile
 keeps the input's pixel format: its image type (uncompressed), depth, alpha bits and colour map.
 
+Every form is also cut with a border (--border), one of 2 pixels and, for some forms, one wider
+than a tile: each tile must hold what numpy's pad(mode="edge") of each reader's picture holds in
+its square grown by the border, and for some forms what libvips gives (vips embed --extend copy,
+then vips crop).
+
     tga_forms.py TILECUT
 """
 
@@ -20,6 +25,7 @@ import subprocess
 import sys
 import tempfile
 
+import numpy
 from PIL import Image
 
 TILECUT = sys.argv[1]
@@ -28,6 +34,10 @@ TILECUT = sys.argv[1]
 PILLOW_READS_NOT = {"15 bits", "colour map of 32-bit entries, run-length"}
 CONVERT = "/usr/bin/convert"
 WIDTH, HEIGHT, ACROSS = 37, 29, 3
+# Tiles of 12 pixels, so a border of 20 is wider than a tile; the forms libvips checks too.
+BORDERS = {"Pillow 24 bits": (2, 20), "Pillow 32 bits run-length, top-left": (2, 20),
+           "colour map of 32-bit entries, run-length": (2, 20), "Pillow grey 8 bits": (2, 13)}
+VIPS_CHECKS = {"Pillow 24 bits", "Pillow 32 bits run-length, top-left"}
 failures = []
 checked = {"forms": 0, "tiles": 0}
 
@@ -190,43 +200,95 @@ def check_tile_header(what, tile, source):
         failures.append(f"{what}: the colour map is not the input's")
 
 
-def check_form(what, data, folder):
+def padded(picture, border):
+    """The picture grown by `border` pixels on every side, each edge pixel repeated."""
+    pixels = numpy.asarray(picture)
+    return numpy.pad(pixels, ((border, border), (border, border), (0, 0)), mode="edge")
+
+
+def vips_square(folder, picture, x, y, side, border):
+    """libvips' own growing of the picture (embed --extend copy), cropped to a tile's square."""
+    picture.save(folder / "picture.png")
+    grown, square = folder / "grown.v", folder / "square.png"
+    subprocess.run(["vips", "embed", folder / "picture.png", grown, str(border), str(border),
+                    str(WIDTH + 2 * border), str(HEIGHT + 2 * border), "--extend", "copy"],
+                   check=True, capture_output=True)
+    subprocess.run(["vips", "crop", grown, square, str(x + border), str(y + border), str(side),
+                    str(side)], check=True, capture_output=True)
+    with Image.open(square) as image:
+        return image.convert("RGBA").tobytes()
+
+
+def check_form(form, data, folder, border=0):
+    what = f"{form}, border {border}" if border else form
     (folder / "in.tga").write_bytes(data)
     tiles = folder / "tiles"
     tiles.mkdir()
-    done = subprocess.run([TILECUT, "--any-tga", "--json", "-C", str(tiles), "in.tga", str(ACROSS)],
-                          cwd=folder, capture_output=True)
+    options = ["--border", str(border)] if border else []
+    done = subprocess.run([TILECUT, "--any-tga", "--json", *options, "-C", str(tiles), "in.tga",
+                           str(ACROSS)], cwd=folder, capture_output=True)
     manifest = json.loads(done.stdout) if done.stdout else {}
     if done.returncode != 0 or manifest.get("end", {}).get("outcome") != "cut":
         failures.append(f"{what}: exit code {done.returncode}, {done.stdout[-300:]!r}")
         return
     readers = {"ImageMagick": magick_rgba}
-    if what not in PILLOW_READS_NOT:
+    if form not in PILLOW_READS_NOT:
         readers["Pillow"] = pillow_rgba
     pictures = {}
     for name, read in list(readers.items()):
         try:
-            pictures[name] = read(folder / "in.tga", (WIDTH, HEIGHT))
+            pictures[name] = padded(read(folder / "in.tga", (WIDTH, HEIGHT)), border)
         except Exception as error:
             failures.append(f"{what}: {name} cannot read the input: {error}")
             del readers[name]
     for entry in manifest["tiles"]:
         path = tiles / entry["name"]
-        square = (entry["x"], entry["y"], entry["x"] + entry["side"], entry["y"] + entry["side"])
+        square = entry.get("withBorder", entry)
+        x, y, side = square["x"], square["y"], square["side"]
         check_tile_header(f"{what} {entry['name']}", path.read_bytes(), data)
         for name, read in readers.items():
             try:
-                tile = read(path, (entry["side"], entry["side"]))
+                tile = read(path, (side, side))
             except Exception as error:  # a reader that cannot open the tile is a failure
                 failures.append(f"{what} {entry['name']}: {name} cannot open it: {error}")
                 continue
-            if tile.tobytes() != pictures[name].crop(square).tobytes():
+            expected = pictures[name][y + border:y + border + side, x + border:x + border + side]
+            if tile.tobytes() != expected.tobytes():
                 failures.append(f"{what} {entry['name']}: {name} reads other pixels than its square "
-                                f"{square} of the input")
+                                f"({x}, {y}, side {side}) of the input")
+            if border and name == "Pillow" and form in VIPS_CHECKS and tile.tobytes() != vips_square(
+                    folder, pillow_rgba(folder / "in.tga", (WIDTH, HEIGHT)), x, y, side, border):
+                failures.append(f"{what} {entry['name']}: libvips grows the picture otherwise")
         checked["tiles"] += 1
     checked["forms"] += 1
     if len(manifest["tiles"]) != ACROSS * (HEIGHT // (WIDTH // ACROSS)):
         failures.append(f"{what}: {len(manifest['tiles'])} tiles")
+
+
+def check_bands(folder):
+    """A row of tiles read in several bands (its lines pass tilecut's 32 MiB), with a border,
+    held to Pillow's reading padded by numpy."""
+    width, height, across, border = 65535, 300, 256, 4
+    rows, columns = numpy.mgrid[0:height, 0:width]
+    pixels = numpy.stack([(columns * 7 + rows * 13) % 256, (columns // 3 + rows * rows) % 256,
+                          (rows * 11 + columns // 257) % 256], axis=2).astype(numpy.uint8)
+    (folder / "wide.tga").write_bytes(pillow(Image.fromarray(pixels, "RGB")))
+    done = subprocess.run([TILECUT, "--json", "--border", str(border), "wide.tga", str(across)],
+                          cwd=folder, capture_output=True)
+    manifest = json.loads(done.stdout) if done.stdout else {}
+    if done.returncode != 0 or len(manifest.get("tiles", [])) != across:
+        failures.append(f"wide image, border {border}: exit code {done.returncode}")
+        return
+    grown = padded(Image.fromarray(pixels, "RGB"), border)
+    for entry in manifest["tiles"]:
+        square = entry["withBorder"]
+        x, y, side = square["x"], square["y"], square["side"]
+        with Image.open(folder / entry["name"]) as tile:
+            if tile.tobytes() != grown[y + border:y + border + side,
+                                       x + border:x + border + side].tobytes():
+                failures.append(f"wide image, border {border} {entry['name']}: other pixels")
+        checked["tiles"] += 1
+    checked["forms"] += 1
 
 
 def main():
@@ -238,12 +300,14 @@ def main():
         b & 0x7F if i % 2 else b for i, b in enumerate(sixteen[18:]))
     with tempfile.TemporaryDirectory() as temp:
         for number, (what, data) in enumerate(forms.items()):
-            folder = pathlib.Path(temp) / str(number)
-            folder.mkdir()
-            check_form(what, data, folder)
+            for border in (0, *BORDERS.get(what, (2,))):
+                folder = pathlib.Path(temp) / f"{number}-{border}"
+                folder.mkdir()
+                check_form(what, data, folder, border)
+        check_bands(pathlib.Path(temp))
     for failure in failures[:40]:
         print(failure)
-    print(f"{checked['forms']} forms, {checked['tiles']} tiles read by Pillow and ImageMagick")
+    print(f"{checked['forms']} cuts, {checked['tiles']} tiles read by Pillow and ImageMagick")
     return 1 if failures else 0
 
 

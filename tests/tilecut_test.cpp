@@ -640,3 +640,46 @@ TEST(TilecutOptions, ADryRunReportsTheCutAndCreatesNoFile) {
 }
 
 }  // namespace any_tga
+
+// --border 0 is the cut without the option, byte for byte; a border makes every tile larger by
+// twice its width, and the report says so; a border that is no whole number, or that makes a
+// tile wider than a TGA can say, is refused before any file is created. The pixels of bordered
+// tiles are held to Pillow, numpy and libvips in tga_forms.py.
+TEST(TilecutOptions, BorderZeroIsTheCutWithoutOneAndBadBordersAreRefused) {
+  const std::string input = tgaFile(patternImage(12, 6));
+  ScratchDir plain;
+  const RunResult without = cut(plain, input, "2");
+  ScratchDir zero;
+  testing_support::writeFile(zero / "in.tga", input);
+  RunResult result =
+      testing_support::runTool(TOOL_PATH, {"in.tga", "2", "--border", "0"}, zero.path());
+  EXPECT_EQ(result.out, without.out);
+  EXPECT_EQ(filesIn(zero), filesIn(plain));
+  for (const std::string& name : filesIn(plain)) {
+    EXPECT_EQ(testing_support::readFile(zero / name), testing_support::readFile(plain / name));
+  }
+
+  ScratchDir bordered;
+  testing_support::writeFile(bordered / "in.tga", input);
+  result = testing_support::runTool(TOOL_PATH, {"-b", "3", "in.tga", "2"}, bordered.path());
+  EXPECT_EQ(result.out,
+            "INPUT: in.tga\n Input Image Res: 12x6\n Output Image Res: 12\n SegsY: 1\n"
+            " Border: 3\nTx00x00.tga\nTx01x00.tga\n");
+  EXPECT_EQ(testing_support::readFile(bordered / "Tx01x00.tga").size(), 18u + 12 * 12 * 3 + 26);
+
+  const std::vector<std::pair<std::string, std::string>> refusals = {
+      {"x", "***ERROR the border \"x\" is not a whole number of 0 or more\n"},
+      {"-1", "***ERROR the border \"-1\" is not a whole number of 0 or more\n"},
+      {"32765",
+       "INPUT: in.tga\n***ERROR in.tga: a tile of 6 pixels with a border of 32765 would be 65536 "
+       "pixels wide, more than the 65535 a TGA can say\n"},
+  };
+  for (const auto& [border, out] : refusals) {
+    ScratchDir dir;
+    testing_support::writeFile(dir / "in.tga", input);
+    result = testing_support::runTool(TOOL_PATH, {"-b", border, "in.tga", "2"}, dir.path());
+    EXPECT_EQ(result.out, out);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}

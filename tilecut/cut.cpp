@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +34,9 @@ using common::SystemError;
 // The input is read in bands of whole lines, each covered line once. A band holds a whole tile
 // row where one fits, else as many lines as fit; this bounds the memory for any image.
 constexpr std::uint64_t kMostBandBytes = std::uint64_t{32} << 20;
+
+// The widest tile a TGA header can state: its width is a 16-bit number.
+constexpr std::uint64_t kMostTileSide = 65535;
 
 // The pixel format of the images tilecut cuts without --any-tga.
 constexpr PixelFormat kTrueColour24{kBytesPerPixel, false, false, false, false, 0};
@@ -96,9 +100,10 @@ void requireNoTileReplacesInput(File& input, const Grid& grid, const Tiles& tile
 std::vector<std::pair<std::uint32_t, std::size_t>> bandsOf(const Grid& grid, std::uint32_t row,
                                                            std::size_t bandLines) {
   std::vector<std::pair<std::uint32_t, std::size_t>> bands;
-  for (std::size_t done = 0; done < grid.side; done += bandLines) {
-    const std::size_t lines = std::min<std::size_t>(bandLines, grid.side - done);
-    bands.emplace_back(grid.firstLine(row) + static_cast<std::uint32_t>(done), lines);
+  const LineRange lines = grid.linesOf(row);
+  for (std::size_t done = 0; done < lines.count; done += bandLines) {
+    const std::size_t count = std::min<std::size_t>(bandLines, lines.count - done);
+    bands.emplace_back(lines.first + static_cast<std::uint32_t>(done), count);
   }
   if (grid.format.topOrigin) std::reverse(bands.begin(), bands.end());
   return bands;
@@ -120,6 +125,9 @@ struct TileOutput {
   std::string path;
   File file;
   bool created = false;  // false when it could not be created, which was reported
+  std::uint32_t column = 0;
+  std::uint32_t row = 0;
+  std::uint32_t linesWritten = 0;  // from the bottom of the tile
 };
 
 void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
@@ -132,7 +140,7 @@ void writeToTile(TileOutput& tile, std::span<const Segment> segments) {
 // only reports it.
 TileOutput startTile(const Grid& grid, const Tiles& tiles, std::uint32_t column, std::uint32_t row,
                      Printer& printer) {
-  TileOutput tile{tileName(column, row), {}, {}};
+  TileOutput tile{tileName(column, row), {}, {}, false, column, row};
   tile.path = tiles.pathOf(tile.name);
   SystemError failure;
   if (!tiles.dryRun) tile.file = common::createForWriting(tile.path, failure);
@@ -147,19 +155,61 @@ TileOutput startTile(const Grid& grid, const Tiles& tiles, std::uint32_t column,
   return tile;
 }
 
-// Writes the part of tile `column` that the band holds: a segment of each of its lines, the
-// bottom of the picture first.
-void writeBandPart(TileOutput& tile, const Grid& grid, const Band& band, std::uint32_t column,
-                   std::vector<Segment>& segments) {
-  if (!tile.file.isOpen()) return;
-  segments.clear();
-  const std::size_t columnStart = std::size_t{column} * grid.tileLineBytes();
-  for (std::size_t i = 0; i < band.lines; ++i) {
-    const std::size_t line = grid.format.topOrigin ? band.lines - 1 - i : i;
-    segments.push_back(
-        {band.bytes.data() + line * grid.lineBytes() + columnStart, grid.tileLineBytes()});
+// The pieces of a tile's lines, gathered into one write: segments of the band, and the pixels a
+// border repeats beyond the picture's edge, copied into `repeated` until they are written. That
+// copy is bounded: a tile is written in several parts when its border needs more.
+class Gather {
+ public:
+  Gather(const Grid& grid)
+      : bytesPerPixel_(grid.format.bytesPerPixel),
+        mostRepeated_(
+            std::max<std::size_t>(kRepeatedBytes, std::size_t{2} * grid.border * bytesPerPixel_)) {
+    repeated_.reserve(mostRepeated_);
   }
-  writeToTile(tile, segments);
+
+  // Adds the tile's line from `line`, a line of the band.
+  void line(TileOutput& tile, const std::uint8_t* line, const TileColumns& columns) {
+    const std::size_t repeats = std::size_t{columns.before} + columns.after;
+    if (repeated_.size() + repeats * bytesPerPixel_ > mostRepeated_) write(tile);
+    repeat(line, columns.before);
+    segments_.push_back({line + std::size_t{columns.first} * bytesPerPixel_,
+                         std::size_t{columns.count} * bytesPerPixel_});
+    repeat(line + (std::size_t{columns.first} + columns.count - 1) * bytesPerPixel_, columns.after);
+  }
+  void write(TileOutput& tile) {
+    if (segments_.empty()) return;
+    writeToTile(tile, segments_);
+    segments_.clear();
+    repeated_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kRepeatedBytes = std::size_t{1} << 20;
+
+  void repeat(const std::uint8_t* pixel, std::uint32_t times) {
+    if (times == 0) return;
+    const std::size_t start = repeated_.size();
+    for (std::uint32_t i = 0; i < times; ++i)
+      repeated_.insert(repeated_.end(), pixel, pixel + bytesPerPixel_);
+    segments_.push_back({repeated_.data() + start, repeated_.size() - start});
+  }
+
+  std::size_t bytesPerPixel_;
+  std::size_t mostRepeated_;
+  std::vector<std::uint8_t> repeated_;  // never grows past its reserve, so segments stay valid
+  std::vector<Segment> segments_;
+};
+
+// Writes the lines of the tile that the band holds, the bottom of the picture first.
+void writeBandPart(TileOutput& tile, const Grid& grid, const Band& band, Gather& gather) {
+  if (!tile.file.isOpen()) return;
+  const TileColumns columns = grid.columnsOf(tile.column);
+  for (; tile.linesWritten < grid.tileSide(); ++tile.linesWritten) {
+    const std::uint32_t line = grid.fileLineOf(tile.row, tile.linesWritten);
+    if (line < band.first || line >= band.first + band.lines) break;
+    gather.line(tile, band.bytes.data() + (line - band.first) * grid.lineBytes(), columns);
+  }
+  gather.write(tile);
 }
 
 void finishTile(TileOutput& tile) {
@@ -180,11 +230,12 @@ struct Cut {
 
 // Cuts tile row `row` from one band that holds all its lines, a tile at a time.
 void cutRowFromOneBand(Cut& cut, std::uint32_t row, std::vector<TileOutput>& outputs,
-                       std::vector<Segment>& segments) {
-  cut.lines.read(cut.band, cut.grid.firstLine(row), cut.grid.side);
+                       Gather& gather) {
+  const LineRange lines = cut.grid.linesOf(row);
+  cut.lines.read(cut.band, lines.first, lines.count);
   for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
     outputs.push_back(startTile(cut.grid, cut.tiles, column, row, cut.printer));
-    writeBandPart(outputs.back(), cut.grid, cut.band, column, segments);
+    writeBandPart(outputs.back(), cut.grid, cut.band, gather);
     finishTile(outputs.back());
   }
 }
@@ -192,14 +243,14 @@ void cutRowFromOneBand(Cut& cut, std::uint32_t row, std::vector<TileOutput>& out
 // Cuts tile row `row` in several bands: every tile of the row is created first, in order, and
 // each band is written to all of them.
 void cutRowInBands(Cut& cut, std::uint32_t row, std::size_t bandLines,
-                   std::vector<TileOutput>& outputs, std::vector<Segment>& segments) {
+                   std::vector<TileOutput>& outputs, Gather& gather) {
   for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
     outputs.push_back(startTile(cut.grid, cut.tiles, column, row, cut.printer));
   }
   for (const auto& [first, lines] : bandsOf(cut.grid, row, bandLines)) {
     cut.lines.read(cut.band, first, lines);
     for (std::uint32_t column = 0; column < cut.grid.count; ++column) {
-      writeBandPart(outputs[column], cut.grid, cut.band, column, segments);
+      writeBandPart(outputs[column], cut.grid, cut.band, gather);
     }
   }
   for (TileOutput& tile : outputs) finishTile(tile);
@@ -218,15 +269,15 @@ void listTiles(const Grid& grid, const Tiles& tiles, Printer& printer) {
 // half-written by a failed read or write is removed: it is worse than none.
 bool cutTiles(Cut& cut, std::size_t bandLines) {
   std::vector<TileOutput> outputs;
-  std::vector<Segment> segments;
+  Gather gather(cut.grid);
   bool allCreated = true;
   for (std::uint32_t row = cut.grid.rows; row-- > 0;) {
     outputs.clear();
     try {
-      if (bandLines == cut.grid.side) {
-        cutRowFromOneBand(cut, row, outputs, segments);
+      if (bandLines >= cut.grid.linesOf(row).count) {
+        cutRowFromOneBand(cut, row, outputs, gather);
       } else {
-        cutRowInBands(cut, row, bandLines, outputs, segments);
+        cutRowInBands(cut, row, bandLines, outputs, gather);
       }
     } catch (const Refusal&) {
       for (TileOutput& tile : outputs) {
@@ -247,8 +298,9 @@ Outcome cutGrid(File& input, const std::string& name, const Grid& grid, const Ti
                 std::optional<IndexRange> indices, Printer& printer) {
   // An image lower than one tile has nothing to cut, nor anything to check.
   if (grid.rows == 0) return tiles.dryRun ? Outcome::checked : Outcome::cut;
-  const std::size_t bandLines = static_cast<std::size_t>(
-      std::min<std::uint64_t>(grid.side, kMostBandBytes / grid.lineBytes()));
+  // No row of tiles is made of more lines than its tiles are high, nor than the picture has.
+  const std::size_t bandLines = static_cast<std::size_t>(std::min<std::uint64_t>(
+      std::min(grid.tileSide(), grid.height), kMostBandBytes / grid.lineBytes()));
   PixelLines lines(input, name, grid, indices);
   lines.check(bandStarts(grid, bandLines), bandLines * grid.lineBytes());
   requireNoTileReplacesInput(input, grid, tiles);
@@ -284,8 +336,8 @@ std::optional<PixelFormat> acceptedFormat(const TgaHeader& header, const std::st
   return format;
 }
 
-Outcome cutImage(const std::string& name, const TileCount& count, const Options& options,
-                 Printer& printer, bool& anyTgaCutsIt) {
+Outcome cutImage(const std::string& name, const TileCount& count, std::uint32_t border,
+                 const Options& options, Printer& printer, bool& anyTgaCutsIt) {
   printer.input(name);
   File input = openInput(name);
   const TgaHeader header = readHeader(input, name);
@@ -297,11 +349,24 @@ Outcome cutImage(const std::string& name, const TileCount& count, const Options&
     throw Refusal{name + " is " + std::to_string(header.width) + " pixels wide, too narrow for " +
                   count.digits + " tiles across"};
   }
+  if (side + std::uint64_t{2} * border > kMostTileSide) {
+    throw Refusal{name + ": a tile of " + std::to_string(side) + " pixels with a border of " +
+                  std::to_string(border) + " would be " +
+                  std::to_string(side + std::uint64_t{2} * border) +
+                  " pixels wide, more than the 65535 a TGA can say"};
+  }
   const auto rows = static_cast<std::uint16_t>(header.height / side);
-  const Grid grid{count.value, side, rows, header.width, header.height, pixelDataOffset(header),
-                  *format};
-  printer.grid(header, {grid.count, grid.side, grid.rows, grid.pixelStart});
-  Tiles tiles{options.anyTga ? tileHeader(side, header, *format) : tileHeader(side),
+  const Grid grid{.count = count.value,
+                  .side = side,
+                  .rows = rows,
+                  .width = header.width,
+                  .height = header.height,
+                  .pixelStart = pixelDataOffset(header),
+                  .format = *format,
+                  .border = border};
+  printer.grid(header, {grid.count, grid.side, grid.rows, grid.pixelStart, grid.border});
+  const auto tileSide = static_cast<std::uint16_t>(grid.tileSide());
+  Tiles tiles{options.anyTga ? tileHeader(tileSide, header, *format) : tileHeader(tileSide),
               {},
               options.directory,
               options.dryRun};
@@ -330,8 +395,13 @@ Outcome cutOrRefuse(const char* name, const char* countText, const Options& opti
     throw Refusal{"the number of tiles across \"" + std::string(countText) +
                   "\" is not a whole number of 1 or more"};
   }
+  const std::optional<std::uint32_t> border =
+      options.border ? parseBorder(*options.border) : std::uint32_t{0};
+  if (!border) {
+    throw Refusal{"the border \"" + *options.border + "\" is not a whole number of 0 or more"};
+  }
   requireFolder(options.directory);
-  return cutImage(name, *count, options, printer, anyTgaCutsIt);
+  return cutImage(name, *count, *border, options, printer, anyTgaCutsIt);
 }
 
 }  // namespace
@@ -349,8 +419,10 @@ int run(const char* name, const char* countText, const Options& options) {
   }
   const int exitCode = outcome == Outcome::cut || outcome == Outcome::checked ? 0 : 1;
   const bool written = printer->finish();
-  // The report stays as scripts know it; the way to cut the image goes where a person reads.
+  // The report stays as scripts know it; the way to cut the image goes where a person reads,
+  // after the report's last line.
   if (anyTgaCutsIt) {
+    std::fflush(stdout);
     common::printErrorLine(
         "tilecut: --any-tga (-a) cuts this image, each tile in the image's own "
         "pixel format");

@@ -43,11 +43,13 @@ class JsonPrinter final : public Printer {
     report_.integerMember("tilesAcross", grid.tilesAcross);
     report_.integerMember("tileSide", grid.side);
     report_.integerMember("rows", grid.rows);
+    if (grid.border > 0) report_.integerMember("border", grid.border);
     report_.endObject();
     // Columns on the right and lines at the top of the picture that no tile covers.
     leftOutColumns_ = header.width - std::int64_t{grid.tilesAcross} * grid.side;
     leftOutLines_ = header.height - std::int64_t{grid.rows} * grid.side;
     side_ = grid.side;
+    border_ = grid.border;
     report_.beginArray("tiles");
     tilesOpen_ = true;
   }
@@ -59,6 +61,14 @@ class JsonPrinter final : public Printer {
     report_.integerMember("x", tile.x);
     report_.integerMember("y", tile.y);
     report_.integerMember("side", side_);
+    // What the tile file holds: the square and its border, which may reach past the picture.
+    if (border_ > 0) {
+      report_.beginObject("withBorder");
+      report_.integerMember("x", tile.x - border_);
+      report_.integerMember("y", tile.y - border_);
+      report_.integerMember("side", side_ + 2 * border_);
+      report_.endObject();
+    }
     // A dry run creates no tile, and says nothing of it.
     if (!options_.dryRun) {
       report_.booleanMember("created", tile.created);
@@ -91,6 +101,7 @@ class JsonPrinter final : public Printer {
   std::int64_t leftOutColumns_ = 0;
   std::int64_t leftOutLines_ = 0;
   std::int64_t side_ = 0;
+  std::int64_t border_ = 0;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // cutting itself is in cut.cpp.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,13 @@ constexpr common::Option kOptions[] = {
      {},
      0,
      "DIR"},
+    {"--border",
+     "-b",
+     "grow every tile by N pixels on every side, taken from the picture around its square (the "
+     "edge pixels repeat beyond the picture), so that tiles filter without seams",
+     {},
+     0,
+     "N"},
     {"--dry-run", "-n", "check the image and report the cut, without creating a file"},
     {"--json", "",
      "print the report as one JSON document: the image's geometry, every tile with the square "
@@ -51,9 +59,11 @@ constexpr common::Tool kTool{
 };
 
 int runCut(const common::CommandLine& line) {
+  std::optional<std::string> border;
+  if (line.has("--border")) border = line.value("--border");
   return tilecut::run(line.operands[0], line.operands[1],
                       {common::formOf(line), line.has("--any-tga"), line.has("--dry-run"),
-                       std::string(line.value("--directory"))});
+                       std::string(line.value("--directory")), border});
 }
 
 }  // namespace

@@ -20,12 +20,43 @@ void reversePixels(std::uint8_t* line, std::size_t pixels, std::size_t bytesPerP
 
 }  // namespace
 
-std::uint32_t Grid::firstLine(std::uint32_t row) const {
-  return format.topOrigin ? topLines() + row * side : (rows - 1u - row) * side;
+namespace {
+
+// The picture line `line` stands in the file, counted from the top of the picture.
+std::uint32_t fileLineOfPictureLine(const Grid& grid, std::uint32_t line) {
+  return grid.format.topOrigin ? line : grid.height - 1 - line;
 }
 
-std::uint32_t Grid::coveredEnd() const {
-  return format.topOrigin ? height : std::uint32_t{rows} * side;
+}  // namespace
+
+LineRange Grid::linesOf(std::uint32_t row) const {
+  // The picture lines the tiles of the row cover, from the top, with their border within the
+  // picture.
+  const std::uint32_t top = topLines() + row * std::uint32_t{side};
+  const std::uint32_t from = top - std::min(top, border);
+  const std::uint32_t to = std::min(height, top + side + border);
+  return {format.topOrigin ? from : height - to, to - from};
+}
+
+std::uint32_t Grid::fileLineOf(std::uint32_t row, std::uint32_t line) const {
+  const std::int64_t bottom = std::int64_t{topLines()} + (row + 1) * std::int64_t{side} - 1;
+  const std::int64_t pictureLine =
+      std::clamp<std::int64_t>(bottom + border - line, 0, std::int64_t{height} - 1);
+  return fileLineOfPictureLine(*this, static_cast<std::uint32_t>(pictureLine));
+}
+
+TileColumns Grid::columnsOf(std::uint32_t column) const {
+  const std::uint32_t left = column * std::uint32_t{side};
+  const std::uint32_t first = left - std::min(left, border);
+  const std::uint32_t end = std::min(width, left + side + border);
+  return {border - (left - first), first, end - first, left + side + border - end};
+}
+
+LineRange Grid::covered() const {
+  const LineRange top = linesOf(0);
+  const LineRange bottom = linesOf(rows - 1u);
+  const std::uint32_t first = std::min(top.first, bottom.first);
+  return {first, std::max(top.end(), bottom.end()) - first};
 }
 
 PixelLines::PixelLines(common::File& input, const std::string& name, const Grid& grid,
@@ -34,7 +65,7 @@ PixelLines::PixelLines(common::File& input, const std::string& name, const Grid&
 
 void PixelLines::check(const std::vector<std::uint32_t>& bandStarts, std::uint64_t bandBytes) {
   if (grid_.format.runLength) return checkRunLengthStream(bandStarts);
-  const std::uint64_t needed = grid_.pixelStart + grid_.coveredEnd() * grid_.lineBytes();
+  const std::uint64_t needed = grid_.pixelStart + grid_.covered().end() * grid_.lineBytes();
   const std::optional<std::uint64_t> size = input_.size();
   if (!size) throw Refusal{"cannot read " + name_ + ": " + common::lastSystemError().reason};
   if (*size < needed) {
@@ -66,12 +97,12 @@ void PixelLines::read(Band& band, std::uint32_t first, std::size_t lines) {
 
 // Every line a tile covers, a few at a time: every index must name an entry of the map.
 void PixelLines::checkStoredIndices(std::uint64_t bandBytes) {
-  const std::uint32_t begin = grid_.firstLine(grid_.format.topOrigin ? 0 : grid_.rows - 1u);
+  const LineRange covered = grid_.covered();
   const auto linesAtOnce = static_cast<std::uint32_t>(std::max<std::uint64_t>(
       1, std::min<std::uint64_t>(kCheckBytes, bandBytes) / grid_.lineBytes()));
   Band scratch{std::vector<std::uint8_t>(linesAtOnce * grid_.lineBytes())};
-  for (std::uint32_t line = begin; line < grid_.coveredEnd(); line += linesAtOnce) {
-    const std::uint32_t lines = std::min(linesAtOnce, grid_.coveredEnd() - line);
+  for (std::uint32_t line = covered.first; line < covered.end(); line += linesAtOnce) {
+    const std::uint32_t lines = std::min(linesAtOnce, covered.end() - line);
     readStored(scratch, line, lines);
     const std::uint64_t bytes = lines * grid_.lineBytes();
     const std::uint64_t at = grid_.pixelStart + line * grid_.lineBytes();

@@ -17,8 +17,27 @@
 
 namespace tilecut {
 
-// What is cut: `count` tiles across and `rows` down, each `side` pixels square, from an image of
-// `width` × `height` pixels stored in `format`.
+// File lines `first` to `first + count - 1`.
+struct LineRange {
+  std::uint32_t first;
+  std::uint32_t count;
+  std::uint32_t end() const { return first + count; }
+};
+
+// The pixel columns of one line of a tile: `before` copies of the picture's first pixel where
+// the tile's border reaches past its left edge, `count` pixels from `first`, and `after` copies
+// of its last pixel past its right edge.
+struct TileColumns {
+  std::uint32_t before;
+  std::uint32_t first;
+  std::uint32_t count;
+  std::uint32_t after;
+};
+
+// What is cut: `count` tiles across and `rows` down, each covering a square of `side` pixels,
+// from an image of `width` × `height` pixels stored in `format`. Each tile holds its square and
+// `border` pixels around it on every side: the picture's own, and beyond the picture's edge the
+// nearest edge pixel.
 struct Grid {
   std::uint32_t count;
   std::uint16_t side;
@@ -27,14 +46,19 @@ struct Grid {
   std::uint32_t height;
   std::uint64_t pixelStart;  // file offset of the first pixel line
   PixelFormat format;
+  std::uint32_t border = 0;
 
   std::uint32_t topLines() const { return height - std::uint32_t{rows} * side; }
   std::uint64_t lineBytes() const { return std::uint64_t{width} * format.bytesPerPixel; }
-  std::size_t tileLineBytes() const { return std::size_t{side} * format.bytesPerPixel; }
-  // The file line (counted from 0) where tile row `row` begins; its lines follow in the file.
-  std::uint32_t firstLine(std::uint32_t row) const;
-  // One past the last file line that a tile covers.
-  std::uint32_t coveredEnd() const;
+  // The side of a tile file: its square and its border.
+  std::uint32_t tileSide() const { return side + 2 * border; }
+  // The file lines that tile row `row` is made of; they follow one another in the file.
+  LineRange linesOf(std::uint32_t row) const;
+  // The file line of line `line` of a tile of row `row`, its lines counted from the bottom.
+  std::uint32_t fileLineOf(std::uint32_t row, std::uint32_t line) const;
+  TileColumns columnsOf(std::uint32_t column) const;
+  // The file lines from the first to the last that a tile is made of.
+  LineRange covered() const;
 };
 
 // Whole lines of the input in memory: `lines` of them from file line `first`.

@@ -13,12 +13,14 @@
 
 namespace tilecut {
 
-// The grid as reported: `tilesAcross` tiles across and `rows` down, each `side` pixels square.
+// The grid as reported: `tilesAcross` tiles across and `rows` down, each covering a square of
+// `side` pixels, and holding `border` pixels around it on every side.
 struct GridFacts {
   std::uint32_t tilesAcross;
   std::uint16_t side;
   std::uint16_t rows;
   std::uint64_t pixelDataOffset;
+  std::uint32_t border;
 };
 
 // One tile, when its file is created or could not be.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/report_form.hpp"
@@ -11,6 +12,7 @@ struct Options {
   bool anyTga = false;         // every TGA form, each tile in the image's own pixel format
   bool dryRun = false;         // check and report the cut, and create no file
   std::string directory = {};  // where the tiles go; empty for the current folder
+  std::optional<std::string> border = {};  // pixels around every tile's square, as given
 };
 
 // Cuts the TGA image `name` into `countText` tiles across, reporting on standard output.

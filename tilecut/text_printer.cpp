@@ -17,8 +17,10 @@ class TextPrinter final : public Printer {
   void header(const TgaHeader&) override {}
   void grid(const TgaHeader& header, const GridFacts& grid) override {
     printLine(" Input Image Res: ", header.width, "x", header.height);
-    printLine(" Output Image Res: ", grid.side);
+    // With a border, the tiles written are larger than the squares of the grid.
+    printLine(" Output Image Res: ", grid.side + 2 * grid.border);
     printLine(" SegsY: ", grid.rows);
+    if (grid.border > 0) printLine(" Border: ", grid.border);
   }
   void tile(const TileFacts& tile) override {
     printLine(tile.name);

@@ -31,6 +31,18 @@ std::optional<TileCount> parseTileCount(std::string_view text) {
   return TileCount{value, std::string(digits)};
 }
 
+std::optional<std::uint32_t> parseBorder(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::size_t firstDigit = std::min(text.find_first_not_of('0'), text.size());
+  const std::string_view digits = text.substr(firstDigit);
+  std::uint32_t value = 0;
+  if (digits.size() > 6) return kMoreThanAnyWidth;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return std::min(value, kMoreThanAnyWidth);
+}
+
 std::string tileName(std::uint32_t column, std::uint32_t row) {
   return "Tx" + twoDigitsAtLeast(column) + "x" + twoDigitsAtLeast(row) + ".tga";
 }
