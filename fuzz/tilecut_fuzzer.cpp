@@ -1,6 +1,7 @@
 // Fuzzing harness for tilecut. The first input byte is the number of tiles across, handed to
 // the tool as its decimal text (0 included); the second picks the options: bit 0 --any-tga,
-// bit 1 a dry run, bit 2 the tiles into a folder of their own (-C); the rest is the image. The
+// bit 1 a dry run, bit 2 the tiles into a folder of their own (-C), bits 4 to 7 a border of
+// that many pixels (--border, when not 0); the rest is the image. The
 // image is cut in the harness's own folder, and the harness aborts, which the fuzzer records as
 // a finding, unless a cut wrote exactly the tiles of the grid, each with exactly the bytes an
 // independent reading of the image gives, and a refusal or a dry run wrote none. With
@@ -85,8 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!inOwnFolder) std::abort();
 
   const std::uint32_t count = data[0];
+  const std::uint32_t border = data[1] >> 4;
   tilecut::Options options{.anyTga = (data[1] & 1) != 0, .dryRun = (data[1] & 2) != 0};
   if ((data[1] & 4) != 0) options.directory = kTileFolder;
+  if (border > 0) options.border = std::to_string(border);
   const std::string image(fuzz_support::asText(data + 2, size - 2));
   if (tilesOfTheGrid(image, count) > kMostTiles) return -1;
   fuzz_support::writeFile(kImageName, image);
@@ -96,13 +99,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int exitCode = tilecut::run(kImageName, countText.c_str(), options);
   fuzz_support::requireExitCode(exitCode);
   const Tiles written = takeTiles(folder);
+  const testing_support::AnyTgaCut expected(image, count, border);
+  const std::optional<Tiles> expectedTiles =
+      expected.tiles() ? std::optional(Tiles(expected.tiles()->begin(), expected.tiles()->end()))
+                       : std::nullopt;
   if (options.anyTga) {
-    const testing_support::AnyTgaCut expected(image, count);
-    if ((exitCode == 0) != expected.tiles().has_value()) std::abort();
-    const Tiles expectedTiles =
-        expected.tiles() ? Tiles(expected.tiles()->begin(), expected.tiles()->end()) : Tiles();
-    if (exitCode == 0 && !options.dryRun && written != expectedTiles) std::abort();
-  } else if (exitCode == 0 && !options.dryRun && written != defaultTiles(image, count)) {
+    if ((exitCode == 0) != expectedTiles.has_value()) std::abort();
+    if (exitCode == 0 && !options.dryRun && written != *expectedTiles) std::abort();
+  } else if (exitCode == 0 && !options.dryRun && border == 0 &&
+             written != defaultTiles(image, count)) {
+    std::abort();
+  } else if (exitCode == 0 && !options.dryRun && border > 0 && expectedTiles &&
+             written != *expectedTiles) {
+    // The one form tilecut always cut, read as --any-tga reads it, has the same tiles.
     std::abort();
   }
   if ((exitCode == 1 || options.dryRun) && !written.empty()) std::abort();

@@ -2,6 +2,7 @@
 
 // The tile files tilecut must write, derived from the grid rule.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -57,14 +58,16 @@ inline std::string runLengthPackets(const std::string& pixels, std::size_t size)
   return packets;
 }
 
-// What tilecut --any-tga must make of `file` cut `count` across, read here on its own terms from
-// the TGA format: the tiles in cutting order (name, bytes), or nothing when it must refuse.
+// What tilecut --any-tga must make of `file` cut `count` across, each tile with a border of
+// `border` pixels, read here on its own terms from the TGA format: the tiles in cutting order
+// (name, bytes), or nothing when it must refuse.
 class AnyTgaCut {
  public:
-  AnyTgaCut(const std::string& file, std::uint32_t count) : file_(file) {
+  AnyTgaCut(const std::string& file, std::uint32_t count, std::uint32_t border = 0)
+      : file_(file), border_(border) {
     if (file.size() < 18 || count == 0 || !headerAccepted()) return;
     side_ = u16(12) / count;
-    if (side_ == 0) return;
+    if (side_ == 0 || side_ + 2 * border_ > 65535) return;
     rows_ = u16(14) / side_;
     if (rows_ > 0 && !readPicture()) return;
     tiles_.emplace();
@@ -119,8 +122,10 @@ class AnyTgaCut {
     const bool topOrigin = (byte(17) & 0x20) != 0, rightToLeft = (byte(17) & 0x10) != 0;
     std::string stored;  // in file order
     std::vector<bool> checked(height, false);
-    const std::uint32_t coveredFrom = topOrigin ? height - rows_ * side_ : 0;
-    const std::uint32_t coveredTo = topOrigin ? height : rows_ * side_;
+    // The lines above the top row of tiles that its border takes, in the picture.
+    const std::uint32_t above = std::min(border_, height - rows_ * side_);
+    const std::uint32_t coveredFrom = topOrigin ? height - rows_ * side_ - above : 0;
+    const std::uint32_t coveredTo = topOrigin ? height : rows_ * side_ + above;
     if (file_.size() < pixelStart()) return false;
     if ((byte(2) & 8) == 0) {
       if (file_.size() < pixelStart() + std::size_t{coveredTo} * width * size) return false;
@@ -163,8 +168,10 @@ class AnyTgaCut {
   }
 
   std::string tile(std::uint32_t column, std::uint32_t row) const {
-    const std::uint32_t width = u16(12), size = pixelBytes();
-    const std::uint32_t top = u16(14) - rows_ * side_ + row * side_;
+    const std::int64_t width = u16(12), height = u16(14), size = pixelBytes();
+    const std::int64_t tileSide = side_ + 2 * std::int64_t{border_};
+    const std::int64_t top = height - rows_ * side_ + row * side_ - border_;
+    const std::int64_t left = std::int64_t{column} * side_ - border_;
     Bytes tile;
     tile.u8(0).u8(form() == 1 ? 1 : 0).u8(static_cast<std::uint8_t>(form()));
     if (form() == 1) {
@@ -174,19 +181,27 @@ class AnyTgaCut {
     }
     tile.u16(0)
         .u16(0)
-        .u16(static_cast<std::uint16_t>(side_))
-        .u16(static_cast<std::uint16_t>(side_));
+        .u16(static_cast<std::uint16_t>(tileSide))
+        .u16(static_cast<std::uint16_t>(tileSide));
     tile.u8(static_cast<std::uint8_t>(depth())).u8(static_cast<std::uint8_t>(byte(17) & 0x0F));
     tile.raw(file_.substr(18 + byte(0), form() == 1 ? mapBytes() : 0));
-    for (std::uint32_t line = side_; line-- > 0;) {
-      tile.raw(
-          picture_.substr((std::size_t{top + line} * width + std::size_t{column} * side_) * size,
-                          std::size_t{side_} * size));
+    // Beyond the picture's edge, the nearest edge pixel.
+    const auto within = [](std::int64_t at, std::int64_t extent) {
+      return static_cast<std::size_t>(std::clamp<std::int64_t>(at, 0, extent - 1));
+    };
+    for (std::int64_t line = tileSide; line-- > 0;) {
+      for (std::int64_t x = 0; x < tileSide; ++x) {
+        const std::size_t at = within(top + line, height) * static_cast<std::size_t>(width) +
+                               within(left + x, width);
+        tile.raw(picture_.substr(at * static_cast<std::size_t>(size),
+                                 static_cast<std::size_t>(size)));
+      }
     }
     return tile.fill(8, '\0').raw("TRUEVISION-XFILE.").u8(0).str();
   }
 
   const std::string& file_;
+  std::uint32_t border_;
   std::uint32_t side_ = 0;
   std::uint32_t rows_ = 0;
   std::string picture_;
