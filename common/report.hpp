@@ -52,25 +52,27 @@ void printText(const Parts&... parts) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-// Writes one report line made of `parts` and its end of line, then flushes.
+// Writes one line made of `parts` and its end of line to `stream`, then flushes.
 template <typename... Parts>
-void printLine(const Parts&... parts) {
+void writeLine(std::FILE* stream, const Parts&... parts) {
   std::string& text = report_parts::buffer();
   (report_parts::append(text, parts), ...);
   text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}
+
+// Writes one report line made of `parts` and its end of line, then flushes.
+template <typename... Parts>
+void printLine(const Parts&... parts) {
+  writeLine(stdout, parts...);
 }
 
 // Writes one line made of `parts` to standard error: a refusal of the command line, or the
 // failure of a run whose standard output is a document, where a script or a reader looks for it.
 template <typename... Parts>
 void printErrorLine(const Parts&... parts) {
-  std::string& text = report_parts::buffer();
-  (report_parts::append(text, parts), ...);
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  writeLine(stderr, parts...);
 }
 
 }  // namespace common
