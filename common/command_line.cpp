@@ -1,9 +1,7 @@
 #include "command_line.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "report.hpp"
@@ -75,7 +73,7 @@ void appendOptionHelp(std::string& help, std::string_view spellings, std::string
 int printInformation(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-  std::fprintf(stderr, "***ERROR cannot write to standard output: %s\n", std::strerror(errno));
+  printWriteFailure();
   return 1;
 }
 

@@ -236,7 +236,9 @@ void JsonReport::unreadBytes(std::istream& rest) {
 
 bool JsonReport::finish() {
   json_.closeAll();
-  return json_.finish();
+  if (json_.finish()) return true;
+  printWriteFailure();
+  return false;
 }
 
 bool JsonReport::place(const char* key) {

@@ -4,9 +4,11 @@
 // one write and flushed, so a reader on a pipe sees every line the moment it is complete, and
 // never a part of one.
 
+#include <cerrno>
 #include <charconv>
 #include <concepts>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -73,6 +75,12 @@ void printLine(const Parts&... parts) {
 template <typename... Parts>
 void printErrorLine(const Parts&... parts) {
   writeLine(stderr, parts...);
+}
+
+// Says on standard error that a write to standard output failed: a document or a help text cut
+// short must not pass for a whole one, and standard output is what failed.
+inline void printWriteFailure() {
+  printErrorLine("***ERROR cannot write to standard output: ", std::strerror(errno));
 }
 
 }  // namespace common

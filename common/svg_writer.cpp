@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "report.hpp"
 #include "text_pieces.hpp"
 #include "utf8.hpp"
 
@@ -133,7 +134,9 @@ bool SvgWriter::finish() {
   std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
   buffer_.clear();
   // A write that failed on the way leaves the stream's error flag set.
-  return std::fflush(out_) == 0 && std::ferror(out_) == 0;
+  if (std::fflush(out_) == 0 && std::ferror(out_) == 0) return true;
+  printWriteFailure();
+  return false;
 }
 
 void SvgWriter::appendPlainAttribute(std::string_view name, std::string_view value) {

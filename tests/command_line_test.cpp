@@ -122,15 +122,25 @@ TEST_P(ToolCommandLine, OptionsAfterTheOperandsAndTheEndOfTheOptions) {
   EXPECT_EQ(result.exitCode, withoutArguments.exitCode);
 }
 
-TEST_P(ToolCommandLine, FailedWriteOfHelpOrVersionIsAFailure) {
+// A help, a version or a document that cannot be written is a failure, said on standard error.
+TEST_P(ToolCommandLine, FailedWriteOfHelpVersionOrDocumentIsAFailure) {
 #ifdef _WIN32
   GTEST_SKIP() << "needs /dev/full";
 #else
-  for (const std::string option : {"--help", "--version"}) {
-    const std::string command = GetParam().path + " " + option + " >/dev/full 2>/dev/null";
+  const std::string err = (dir_ / "err").string();
+  std::string document = "--json";
+  for (const std::string& operand : operandsFor("missing" + GetParam().extension)) {
+    document += " " + operand;
+  }
+  for (const std::string& option : {std::string("--help"), std::string("--version"), document}) {
+    const std::string command = "cd " + dir_.path().string() + " && " + GetParam().path + " " +
+                                option + " >/dev/full 2>" + err;
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << option;
     EXPECT_EQ(WEXITSTATUS(status), 1) << option;
+    EXPECT_TRUE(testing_support::readFile(err).ends_with(
+        "***ERROR cannot write to standard output: No space left on device\n"))
+        << option;
   }
 #endif
 }
