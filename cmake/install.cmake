@@ -15,6 +15,7 @@ endif()
 install(TARGETS skedump skndump bafdump surfstamp tilecut
         RUNTIME DESTINATION ${ASSETTOOLS_BIN_DESTINATION})
 install(FILES README.md README-animation.png README-skin.png docs/formats.md docs/json.md
+              docs/differences.md
         DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 install(DIRECTORY docs/schemas docs/kaitai DESTINATION ${ASSETTOOLS_DOC_DESTINATION})
 # Debian's packages carry the changelog in Debian's form instead (docs/CMakeLists.txt).
