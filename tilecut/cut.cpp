@@ -160,10 +160,8 @@ TileOutput startTile(const Grid& grid, const Tiles& tiles, std::uint32_t column,
 // copy is bounded: a tile is written in several parts when its border needs more.
 class Gather {
  public:
-  Gather(const Grid& grid)
-      : bytesPerPixel_(grid.format.bytesPerPixel),
-        mostRepeated_(
-            std::max<std::size_t>(kRepeatedBytes, std::size_t{2} * grid.border * bytesPerPixel_)) {
+  explicit Gather(const Grid& grid)
+      : bytesPerPixel_(grid.format.bytesPerPixel), mostRepeated_(mostRepeatedOf(grid)) {
     repeated_.reserve(mostRepeated_);
   }
 
@@ -186,11 +184,18 @@ class Gather {
  private:
   static constexpr std::size_t kRepeatedBytes = std::size_t{1} << 20;
 
+  // A cut without a border repeats nothing, and takes no room for it.
+  static std::size_t mostRepeatedOf(const Grid& grid) {
+    if (grid.border == 0) return 0;
+    return std::max(kRepeatedBytes, std::size_t{2} * grid.border * grid.format.bytesPerPixel);
+  }
+
   void repeat(const std::uint8_t* pixel, std::uint32_t times) {
     if (times == 0) return;
     const std::size_t start = repeated_.size();
-    for (std::uint32_t i = 0; i < times; ++i)
+    for (std::uint32_t i = 0; i < times; ++i) {
       repeated_.insert(repeated_.end(), pixel, pixel + bytesPerPixel_);
+    }
     segments_.push_back({repeated_.data() + start, repeated_.size() - start});
   }
 
