@@ -401,7 +401,7 @@ Outcome cutOrRefuse(const char* name, const char* countText, const Options& opti
                   "\" is not a whole number of 1 or more"};
   }
   const std::optional<std::uint32_t> border =
-      options.border ? parseBorder(*options.border) : std::uint32_t{0};
+      options.border ? parseWholeNumber(*options.border) : std::uint32_t{0};
   if (!border) {
     throw Refusal{"the border \"" + *options.border + "\" is not a whole number of 0 or more"};
   }

@@ -18,10 +18,6 @@ void reversePixels(std::uint8_t* line, std::size_t pixels, std::size_t bytesPerP
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The picture line `line` stands in the file, counted from the top of the picture.
 std::uint32_t fileLineOfPictureLine(const Grid& grid, std::uint32_t line) {
   return grid.format.topOrigin ? line : grid.height - 1 - line;

@@ -16,29 +16,19 @@ std::string twoDigitsAtLeast(std::uint32_t index) {
 }  // namespace
 
 std::optional<TileCount> parseTileCount(std::string_view text) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
-    return std::nullopt;
-  }
-  const std::size_t firstDigit = text.find_first_not_of('0');
-  if (firstDigit == std::string_view::npos) return std::nullopt;  // zero
-  const std::string_view digits = text.substr(firstDigit);
-  std::uint32_t value = kMoreThanAnyWidth;
-  // Past six digits, or past the limit, the number is larger than any width.
-  if (digits.size() <= 6) {
-    std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    value = std::min(value, kMoreThanAnyWidth);
-  }
-  return TileCount{value, std::string(digits)};
+  const std::optional<std::uint32_t> value = parseWholeNumber(text);
+  if (!value || *value == 0) return std::nullopt;
+  return TileCount{*value, std::string(text.substr(text.find_first_not_of('0')))};
 }
 
-std::optional<std::uint32_t> parseBorder(std::string_view text) {
+std::optional<std::uint32_t> parseWholeNumber(std::string_view text) {
   if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
     return std::nullopt;
   }
-  const std::size_t firstDigit = std::min(text.find_first_not_of('0'), text.size());
-  const std::string_view digits = text.substr(firstDigit);
-  std::uint32_t value = 0;
+  const std::string_view digits = text.substr(std::min(text.find_first_not_of('0'), text.size()));
+  // Past six digits, or past the limit, the number is larger than any width.
   if (digits.size() > 6) return kMoreThanAnyWidth;
+  std::uint32_t value = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), value);
   return std::min(value, kMoreThanAnyWidth);
 }

@@ -22,9 +22,10 @@ struct TileCount {
 // a space, letters, trailing characters).
 std::optional<TileCount> parseTileCount(std::string_view text);
 
-// The border as given: decimal digits only, 0 or more. Nothing for anything else; a number past
-// any tile's width is kMoreThanAnyWidth.
-std::optional<std::uint32_t> parseBorder(std::string_view text);
+// A whole number of 0 or more in decimal digits, any number of them (a border); a number larger
+// than any width is kMoreThanAnyWidth. Nothing for anything else (empty, a sign, a space,
+// letters, trailing characters).
+std::optional<std::uint32_t> parseWholeNumber(std::string_view text);
 
 // "T", "x", the column, "x", the row, ".tga"; each index in decimal with at least two digits.
 std::string tileName(std::uint32_t column, std::uint32_t row);
