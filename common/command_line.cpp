@@ -121,15 +121,21 @@ bool takeOption(CommandLine& line, std::span<const Option> options, int argc, ch
   return true;
 }
 
-// How many operands the run asks for: those of an option that takes operands of its own (-r
-// DOCUMENT OUTPUT), else the tool's.
+// The option that takes operands of its own (-r DOCUMENT OUTPUT), if one was given.
+const Option* operandsOptionOf(std::span<const Option> options, const CommandLine& line) {
+  for (const std::string_view given : line.given) {
+    const Option* option = findOption(options, given);
+    if (!option->operands.empty()) return option;
+  }
+  return nullptr;
+}
+
+// How many operands the run asks for: those of an option that takes operands of its own, else
+// the tool's.
 std::size_t operandsAsked(const CommandLine& line, std::span<const Option> options,
                           std::size_t toolOperands) {
-  for (const std::string_view given : line.given) {
-    const Option& option = *findOption(options, given);
-    if (!option.operands.empty()) return wordsIn(option.operands);
-  }
-  return toolOperands;
+  const Option* option = operandsOptionOf(options, line);
+  return option != nullptr ? wordsIn(option->operands) : toolOperands;
 }
 
 // After the operands, an argument that is one of the tool's options takes effect, and one that
@@ -225,14 +231,6 @@ std::string clashOf(const Tool& tool, const CommandLine& line) {
   return {};
 }
 
-// The option that takes operands of its own, if one was given.
-const Option* operandsOptionOf(const Tool& tool, const CommandLine& line) {
-  for (const std::string_view given : line.given) {
-    if (!optionOf(tool, given).operands.empty()) return &optionOf(tool, given);
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const CommandLine&)) {
@@ -257,7 +255,7 @@ int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const 
     printErrorLine("***ERROR ", clash, ": see ", tool.name, " --help");
     return 1;
   }
-  if (const Option* option = operandsOptionOf(tool, line)) {
+  if (const Option* option = operandsOptionOf(tool.options, line)) {
     if (line.operands.size() < wordsIn(option->operands)) {
       printErrorLine("***ERROR ", option->longForm, " takes ", option->operands, ": see ",
                      tool.name, " --help");

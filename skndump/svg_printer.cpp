@@ -226,13 +226,14 @@ class SurveyPrinter final : public VertexPrinter {
   void vertexRead(const Vertex& vertex) override { survey_.add(vertex); }
   void stopped(const Ending& ending, std::int64_t vertex) override {
     if (ending.outcome == Outcome::complete) return;
-    std::string& stop = survey_.stop;
-    stop.assign("Stopped: ").append(ending.reason).append(" (").append(ending.field.label);
-    if (vertex > 0) stop.append(" of vertex ").append(std::to_string(vertex));
-    stop.append("). The picture shows what was read.");
-    if (ending.outcome != Outcome::fileEndsEarly) return;
     std::string where(ending.field.label);
     if (vertex > 0) where.append(" of vertex ").append(std::to_string(vertex));
+    survey_.stop.assign("Stopped: ")
+        .append(ending.reason)
+        .append(" (")
+        .append(where)
+        .append("). The picture shows what was read.");
+    if (ending.outcome != Outcome::fileEndsEarly) return;
     common::printErrorLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
                            where);
   }

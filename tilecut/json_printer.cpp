@@ -50,6 +50,7 @@ class JsonPrinter final : public Printer {
     leftOutLines_ = header.height - std::int64_t{grid.rows} * grid.side;
     side_ = grid.side;
     border_ = grid.border;
+    fileSide_ = grid.tileSide();
     report_.beginArray("tiles");
     tilesOpen_ = true;
   }
@@ -66,7 +67,7 @@ class JsonPrinter final : public Printer {
       report_.beginObject("withBorder");
       report_.integerMember("x", tile.x - border_);
       report_.integerMember("y", tile.y - border_);
-      report_.integerMember("side", side_ + 2 * border_);
+      report_.integerMember("side", fileSide_);
       report_.endObject();
     }
     // A dry run creates no tile, and says nothing of it.
@@ -102,6 +103,7 @@ class JsonPrinter final : public Printer {
   std::int64_t leftOutLines_ = 0;
   std::int64_t side_ = 0;
   std::int64_t border_ = 0;
+  std::int64_t fileSide_ = 0;
 };
 
 }  // namespace

@@ -21,6 +21,8 @@ struct GridFacts {
   std::uint16_t rows;
   std::uint64_t pixelDataOffset;
   std::uint32_t border;
+  // The side of a tile file: its square and its border.
+  std::uint32_t tileSide() const { return side + 2 * border; }
 };
 
 // One tile, when its file is created or could not be.

@@ -18,7 +18,7 @@ class TextPrinter final : public Printer {
   void grid(const TgaHeader& header, const GridFacts& grid) override {
     printLine(" Input Image Res: ", header.width, "x", header.height);
     // With a border, the tiles written are larger than the squares of the grid.
-    printLine(" Output Image Res: ", grid.side + 2 * grid.border);
+    printLine(" Output Image Res: ", grid.tileSide());
     printLine(" SegsY: ", grid.rows);
     if (grid.border > 0) printLine(" Border: ", grid.border);
   }
