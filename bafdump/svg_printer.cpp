@@ -47,65 +47,51 @@ class SvgPrinter final : public Printer {
  public:
   explicit SvgPrinter(const char* path) : path_(path), svg_(stdout) {}
 
-  void fileOpened() override {}
-  void header(Span, std::int32_t) override {}
-  void boneCount(Span, std::uint16_t value) override {
-    bones_ = value;
-    svg_.begin(kWidth, kTop + value * kRowHeight + kMargin);
-    svg_.markup(kStyle);
-    svg_.open("text").attribute("x", kMargin).attribute("y", 20).close();
-    svg_.text(path_, ": ", value, " bones");
-    svg_.end("text");
+  void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
+    if (&scope == &kNameRecord) {
+      bone_ = number;
+    } else if (&scope == &kBone) {
+      bone_ = number;
+      drawAxis();
+    } else if (&scope == &kComponent) {
+      component_ = static_cast<int>(number);
+      nextFrame_ = 1;
+      openPanel();
+    }
   }
-  void beginNames() override {}
-  void beginName(std::int64_t bone, std::uint64_t) override { bone_ = bone; }
-  void nameLength(Span, std::uint16_t) override {}
-  void name(Span, std::string_view bytes) override {
+  void close(const Scope& scope, std::uint64_t) override {
+    if (&scope == &kNameRecord) bone_ = 0;
+    if (&scope == &kComponent) closePanel();
+  }
+  void integer(const Field& field, Span, std::int64_t value) override {
+    if (&field == &kBoneCount) {
+      beginPicture(static_cast<std::uint16_t>(value));
+    } else if (&field == &kFrameCount) {
+      frames_ = static_cast<std::int32_t>(value);
+    } else if (&field == &kPrecision) {
+      headings(value);
+    } else if (&field == &kControlWord) {
+      run_ = splitControlWord(static_cast<std::uint16_t>(value));
+    }
+  }
+  void name(const Field&, Span, std::string_view bytes) override {
     svg_.open("text").attribute("class", "name").attribute("x", kMargin);
     svg_.attribute("y", rowTop(bone_) + kPlotHeight / 2 + 4).close();
     svg_.text(bytes.substr(0, bytes.find('\0')));
     svg_.end("text");
   }
-  void endName(std::uint64_t) override { bone_ = 0; }
-  void frameCount(Span, std::int32_t value) override { frames_ = value; }
-  void precision(Span, std::uint8_t value) override {
-    svg_.open("text").attribute("x", kMargin).attribute("y", 36).close();
-    svg_.text(frames_, " frames, precision ", value,
-              perSample() ? ": every sample" : ": the least and greatest sample of each column");
-    svg_.end("text");
-    for (int component = 1; component <= kComponents; ++component) {
-      svg_.open("text").attribute("x", panelLeft(component)).attribute("y", kTop - 8).close();
-      svg_.text("component ", component);
-      svg_.end("text");
-    }
-  }
-  void beginBone(std::int64_t bone, std::uint64_t) override {
-    bone_ = bone;
-    drawAxis();
-  }
-  void bonePrefix(Span, std::uint16_t) override {}
-  void beginComponent(int component, std::uint64_t) override {
-    component_ = component;
-    nextFrame_ = 1;
-    openPanel();
-  }
-  void componentPrefix(Span, std::uint16_t) override {}
-  void beginRun(Span, std::uint16_t, ControlWord run) override { run_ = run; }
-  void sample(Span, std::uint16_t, float value) override {
+  void real(const Field&, Span, float value) override {
     const std::int64_t count = run_.repeat ? run_.length : 1;
     if (run_.repeat) drawRepeat(nextFrame_, nextFrame_ + count - 1, value);
     for (std::int64_t i = 0; i < count; ++i) place(nextFrame_ + i, value);
     nextFrame_ += count;
   }
-  void endRun(std::uint64_t) override {}
-  void endComponent(std::uint64_t) override { closePanel(); }
-  void endBone(std::uint64_t) override {}
 
   void end(const Ending& ending) override {
     if (panelOpen_) closePanel();
     if (!svgBegun()) svg_.begin(kWidth, kTop + kMargin);
     if (ending.outcome == Outcome::complete) return;
-    std::string where(ending.field.label);
+    std::string where(ending.field->label);
     if (component_ > 0) where += " of component " + std::to_string(component_);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
     note("Stopped: " + ending.reason + " (" + where + "). The picture shows what was read.");
@@ -122,6 +108,26 @@ class SvgPrinter final : public Printer {
   bool finish() override { return svg_.finish(); }
 
  private:
+  void beginPicture(std::uint16_t bones) {
+    bones_ = bones;
+    svg_.begin(kWidth, kTop + bones * kRowHeight + kMargin);
+    svg_.markup(kStyle);
+    svg_.open("text").attribute("x", kMargin).attribute("y", 20).close();
+    svg_.text(path_, ": ", bones, " bones");
+    svg_.end("text");
+  }
+  // The frames and precision under the title, and the heading of each component's panels.
+  void headings(std::int64_t precision) {
+    svg_.open("text").attribute("x", kMargin).attribute("y", 36).close();
+    svg_.text(frames_, " frames, precision ", precision,
+              perSample() ? ": every sample" : ": the least and greatest sample of each column");
+    svg_.end("text");
+    for (int component = 1; component <= kComponents; ++component) {
+      svg_.open("text").attribute("x", panelLeft(component)).attribute("y", kTop - 8).close();
+      svg_.text("component ", component);
+      svg_.end("text");
+    }
+  }
   bool svgBegun() const { return bones_ >= 0; }
   // Every sample is drawn while the frames are no more than the pixels across.
   bool perSample() const { return frames_ <= kPlotWidth; }

@@ -2,6 +2,8 @@
 // moment its fields have been read, and a repeat run's sample is printed once per frame it
 // stands for.
 
+#include <utility>
+
 #include "common/report.hpp"
 #include "printer.hpp"
 
@@ -14,40 +16,41 @@ class TextPrinter final : public Printer {
  public:
   explicit TextPrinter(const char* path) : path_(path) {}
 
-  void fileOpened() override { printLine("File: ", path_); }
-  void header(Span, std::int32_t value) override {
-    header_ = value;
-    printLine("(.baf)header: ", value);
-    printLine("----------------");
+  void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
+    if (&scope == &kNameRecord || &scope == &kBone) enter(number, 0);
+    if (&scope == &kComponent) enter(bone_, static_cast<int>(number));
   }
-  void boneCount(Span, std::uint16_t value) override { printLine(value, "\t// number of bones"); }
-  void beginNames() override {}
-  void beginName(std::int64_t bone, std::uint64_t) override { enter(bone, 0); }
-  void nameLength(Span, std::uint16_t) override {}
-  void name(Span, std::string_view bytes) override {
+  void close(const Scope& scope, std::uint64_t) override {
+    if (&scope == &kNameRecord) enter(0, 0);
+  }
+  void integer(const Field& field, Span, std::int64_t value) override {
+    if (&field == &kHeader) {
+      fileOpened();
+      header_ = value;
+      printLine("(.baf)header: ", value);
+      printLine("----------------");
+    } else if (&field == &kBoneCount) {
+      printLine(value, "\t// number of bones");
+    } else if (&field == &kFrameCount) {
+      printLine(value, "\t// number of frames");
+    } else if (&field == &kPrecision) {
+      printLine(value, "\t// precision (number of bits in matissa)");
+    } else if (&field == &kComponentPrefix) {
+      printLine("\t// component: ", component_, "  Bone: ", bone_);
+    } else if (&field == &kControlWord) {
+      run_ = splitControlWord(static_cast<std::uint16_t>(value));
+    }
+  }
+  void name(const Field&, Span, std::string_view bytes) override {
     // Up to the first NUL, never beyond the name's own length.
     printLine(bytes.substr(0, bytes.find('\0')));
   }
-  void endName(std::uint64_t) override { enter(0, 0); }
-  void frameCount(Span, std::int32_t value) override { printLine(value, "\t// number of frames"); }
-  void precision(Span, std::uint8_t value) override {
-    printLine(static_cast<int>(value), "\t// precision (number of bits in matissa)");
-  }
-  void beginBone(std::int64_t bone, std::uint64_t) override { enter(bone, 0); }
-  void bonePrefix(Span, std::uint16_t) override {}
-  void beginComponent(int component, std::uint64_t) override { enter(bone_, component); }
-  void componentPrefix(Span, std::uint16_t) override {
-    printLine("\t// component: ", component_, "  Bone: ", bone_);
-  }
-  void beginRun(Span, std::uint16_t, ControlWord run) override { run_ = run; }
-  void sample(Span, std::uint16_t, float value) override {
+  void real(const Field&, Span, float value) override {
     for (int i = 0; i < (run_.repeat ? run_.length : 1); ++i) printLine(value);
   }
-  void endRun(std::uint64_t) override {}
-  void endComponent(std::uint64_t) override {}
-  void endBone(std::uint64_t) override {}
 
   void end(const Ending& ending) override {
+    fileOpened();
     switch (ending.outcome) {
       case Outcome::headerRefused:
         // The text says 0 although 3 is required; scripts match the line as it stands.
@@ -71,19 +74,25 @@ class TextPrinter final : public Printer {
   bool finish() override { return true; }  // every line was flushed as it was printed
 
  private:
+  // The report's first line, once the file has opened: before its first field, or its end.
+  void fileOpened() {
+    if (std::exchange(fileShown_, true)) return;
+    printLine("File: ", path_);
+  }
   void enter(std::int64_t bone, int component) {
     bone_ = bone;
     component_ = component;
   }
   void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field.label);
+    std::string where(ending.field->label);
     if (component_ > 0) where += " of component " + std::to_string(component_);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
     common::printFileEndsEarly(path_, ending.offset, where);
   }
 
   const char* path_;
-  std::int32_t header_ = 0;
+  std::int64_t header_ = 0;
+  bool fileShown_ = false;
   // The bone and component being read, for error lines; 0 for none.
   std::int64_t bone_ = 0;
   int component_ = 0;

@@ -40,6 +40,9 @@ Range rangeOf(FieldType type) {
     case FieldType::i32:
       return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
               "a signed 32-bit number (-2147483648 to 2147483647)"};
+    case FieldType::f32:
+    case FieldType::name:
+      break;
   }
   return {};
 }
@@ -114,8 +117,8 @@ std::string numberText(std::int64_t value) {
 }  // namespace
 
 DocumentFieldReader::DocumentFieldReader(JsonReader& json, const DocumentFormat& format,
-                                         const JsonReport& shape, ByteSink& out)
-    : json_(json), format_(format), shape_(shape), out_(out) {
+                                         ByteSink& out)
+    : json_(json), format_(format), out_(out) {
   // Spelled out only for a refusal.
   const auto opening = [&format] {
     return "a document of this tool begins {\"format\": \"" + std::string(format.format) + "\"";
@@ -137,26 +140,24 @@ void DocumentFieldReader::finish(const std::string& checkStop) {
   readToTheEnd(std::nullopt);
 }
 
-void DocumentFieldReader::integer(const char* key, std::int64_t value) {
+void DocumentFieldReader::derived(std::string_view key, std::int64_t value, bool boolean) {
   const Token token = take();
   if (token != Token::key || json_.key() != key) return putBack(token);
-  const std::optional<std::int64_t> given =
-      take() == Token::number ? wholeNumberOf(json_.numberText()) : std::nullopt;
-  if (!given) refuse(memberPointer(key), "a whole number should be here");
-  if (*given != value) {
+  const Token given = take();
+  if (boolean) {
+    if (given != Token::boolean) refuse(memberPointer(key), "true or false should be here");
+    if (json_.booleanValue() == (value != 0)) return;
+    const char* made = value != 0 ? "true" : "false";
+    const char* said = value != 0 ? "false" : "true";
     refuse(memberPointer(key),
-           "is " + numberText(*given) + ", but the fields before it make it " + numberText(value));
+           std::string("is ") + said + ", but the fields before it make it " + made);
   }
-}
-
-void DocumentFieldReader::boolean(const char* key, bool value) {
-  const Token token = take();
-  if (token != Token::key || json_.key() != key) return putBack(token);
-  if (take() != Token::boolean) refuse(memberPointer(key), "true or false should be here");
-  if (json_.booleanValue() != value) {
-    refuse(memberPointer(key), std::string("is ") + (value ? "false" : "true") +
-                                   ", but the fields before it make it " +
-                                   (value ? "true" : "false"));
+  const std::optional<std::int64_t> whole =
+      given == Token::number ? wholeNumberOf(json_.numberText()) : std::nullopt;
+  if (!whole) refuse(memberPointer(key), "a whole number should be here");
+  if (*whole != value) {
+    refuse(memberPointer(key),
+           "is " + numberText(*whole) + ", but the fields before it make it " + numberText(value));
   }
 }
 
@@ -170,11 +171,9 @@ std::string DocumentFieldReader::pointerWithin(std::size_t levels) const {
   return pointerOf(segments);
 }
 
-std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::int64_t index) {
-  const Place& place = placeOf(field, index);
-  const FieldValue value =
-      readValue(reach(place, field, index, sizeOf(type)), place, takesOf(type));
-  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+std::int64_t DocumentFieldReader::integer(FieldType type, Place place) {
+  const FieldValue value = readValue(reach(place, sizeOf(type)), place, takesOf(type));
+  const auto where = [&place] { return pointerOf(place); };
   if (value.isNull || value.bits) {
     refuseAt(value.at, where(), std::string(takesOf(type)) + " should be here, not null");
   }
@@ -189,10 +188,9 @@ std::int64_t DocumentFieldReader::integer(FieldType type, FieldName field, std::
   return *whole;
 }
 
-float DocumentFieldReader::real(FieldName field, std::int64_t index) {
-  const Place& place = placeOf(field, index);
-  const FieldValue value = readValue(reach(place, field, index, 4), place, kFloatTakes);
-  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+float DocumentFieldReader::real(Place place) {
+  const FieldValue value = readValue(reach(place, 4), place, kFloatTakes);
+  const auto where = [&place] { return pointerOf(place); };
   std::uint32_t bits = 0;
   if (value.isNull) {
     // JSON has no NaN and no infinities: the dump gives them as null and their bits.
@@ -213,10 +211,9 @@ float DocumentFieldReader::real(FieldName field, std::int64_t index) {
   return std::bit_cast<float>(bits);
 }
 
-void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, std::int64_t index) {
-  const Place& place = placeOf(field, index);
-  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
-  const Token first = reach(place, field, index, count);
+void DocumentFieldReader::text(char* out, std::size_t count, Place place) {
+  const auto where = [&place] { return pointerOf(place); };
+  const Token first = reach(place, count);
   const TextPosition at = json_.position();
   // Valid UTF-8 of `count` bytes, or U+FFFD for each of them, is at most this long.
   const std::size_t mostText = 3 * count;
@@ -278,31 +275,12 @@ void DocumentFieldReader::text(char* out, std::size_t count, FieldName field, st
   offset_ += count;
 }
 
-const DocumentFieldReader::Place& DocumentFieldReader::placeOf(FieldName field,
-                                                               std::int64_t index) {
-  // The record's place is looked up again only when the shape has changed since.
-  if (shape_.version() != placeVersion_ || recordSize_ == 0) {
-    recordSize_ = shape_.recordPath(place_.segments) + 1;
-    placeVersion_ = shape_.version();
-  }
-  place_.size = recordSize_ - 1;
-  for (std::string_view key = field.key; !key.empty();) {
-    const std::size_t slash = key.find('/');
-    place_.segments[place_.size++] = {key.substr(0, slash)};
-    key = slash == key.npos ? std::string_view() : key.substr(slash + 1);
-  }
-  if (index >= 0) place_.segments[place_.size++] = {{}, index};
-  if (!field.member.empty()) place_.segments[place_.size++] = {field.member};
-  return place_;
-}
-
-DocumentFieldReader::Token DocumentFieldReader::reach(const Place& place, FieldName field,
-                                                      std::int64_t index, std::size_t size) {
+DocumentFieldReader::Token DocumentFieldReader::reach(Place place, std::size_t size) {
   while (!standsWithin(place)) leave();
   for (;;) {
     const std::size_t depth = levels_.size() - 1;
-    const PathSegment& wanted = place.segments[depth];
-    const bool last = depth + 1 == place.size;
+    const PathSegment& wanted = place[depth];
+    const bool last = depth + 1 == place.size();
     Token token = take();
     if (levels_.back().object) {
       while (token == Token::key && json_.key() != wanted.key && !isTheEnd(token)) {
@@ -313,7 +291,7 @@ DocumentFieldReader::Token DocumentFieldReader::reach(const Place& place, FieldN
       // The fields are over at the end of the object, or where the document's "end" begins.
       if (token == Token::endObject || isTheEnd(token)) {
         putBack(token);
-        missing(place, field, index, size);
+        missing(place, size);
       }
       token = take();
       if (last) return token;
@@ -321,7 +299,7 @@ DocumentFieldReader::Token DocumentFieldReader::reach(const Place& place, FieldN
     } else {
       if (token == Token::endArray) {
         putBack(token);
-        missing(place, field, index, size);
+        missing(place, size);
       }
       const std::int64_t element = levels_.back().elements++;
       if (element != wanted.index) {
@@ -334,10 +312,10 @@ DocumentFieldReader::Token DocumentFieldReader::reach(const Place& place, FieldN
   }
 }
 
-bool DocumentFieldReader::standsWithin(const Place& place) const {
-  if (levels_.size() - 1 > place.size) return false;
+bool DocumentFieldReader::standsWithin(Place place) const {
+  if (levels_.size() - 1 > place.size()) return false;
   for (std::size_t i = 1; i < levels_.size(); ++i) {
-    const PathSegment& segment = place.segments[i - 1];
+    const PathSegment& segment = place[i - 1];
     if (levels_[i].key != segment.key || levels_[i].index != segment.index) return false;
   }
   return true;
@@ -415,13 +393,12 @@ bool DocumentFieldReader::isLayout(std::string_view key) const {
   return false;
 }
 
-void DocumentFieldReader::missing(const Place& place, FieldName field, std::int64_t index,
-                                  std::size_t size) {
+void DocumentFieldReader::missing(Place place, std::size_t size) {
   const TextPosition at = json_.position();
   const JsonError missingHere{
       "missing, though the fields before it ask for it (a document of a file that ends here "
       "says \"outcome\": \"fileEndsEarly\")",
-      at, pointerOf({place.segments.data(), place.size})};
+      at, pointerOf(place)};
   // Whether the document is of a file that ends here: then nothing but its end follows.
   std::string outcome;
   try {
@@ -430,7 +407,7 @@ void DocumentFieldReader::missing(const Place& place, FieldName field, std::int6
     throw missingHere;
   }
   // What the file holds of the field it ends in is written.
-  if (outcome == "fileEndsEarly") throw FileEndsEarly{field, index, {}};
+  if (outcome == "fileEndsEarly") throw FileEndsEarly{};
   if (outcome == "cannotOpen") {
     refuse({}, "the document is of a file that could not be opened: it describes no file");
   }
@@ -571,7 +548,7 @@ void DocumentFieldReader::refuse(const std::string& pointer, std::string message
   throw JsonError{std::move(message), json_.position(), pointer};
 }
 
-DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, const Place& place,
+DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, Place place,
                                                                std::string_view takes) {
   FieldValue value;
   value.at = json_.position();
@@ -583,7 +560,7 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
     value.isNull = true;
     return value;
   }
-  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  const auto where = [&place] { return pointerOf(place); };
   if (first != Token::beginObject) {
     refuse(where(),
            std::string(takes) + " should be here, or {\"value\": ...}, not " + kindOf(first));
@@ -623,9 +600,9 @@ DocumentFieldReader::FieldValue DocumentFieldReader::readValue(Token first, cons
   return value;
 }
 
-std::uint16_t DocumentFieldReader::writeQ15(const FieldValue& given, const Place& place) {
+std::uint16_t DocumentFieldReader::writeQ15(const FieldValue& given, Place place) {
   const std::string& number = given.number;
-  const auto where = [&place] { return pointerOf({place.segments.data(), place.size}); };
+  const auto where = [&place] { return pointerOf(place); };
   const std::optional<float> value = floatOf(number);
   if (!value) refuseAt(given.at, where(), number + " is not a number a 32-bit float holds");
   if (!(*value >= -1.0f && *value < 1.0f))
@@ -726,11 +703,11 @@ bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& 
                   const DocumentWalk& walk, ByteSink& out) {
   try {
     JsonReader json(in);
-    JsonReport shape(nullptr);
-    DocumentFieldReader reader(json, format, shape, out);
-    shape.readBack(reader);
+    DocumentFieldReader reader(json, format, out);
+    FieldPrinter nothing;
+    Walk fields(reader, nothing);
     try {
-      reader.finish(walk(reader, shape));
+      reader.finish(walk(fields));
     } catch (const FileEndsEarly&) {
       // The document is of a file that ends inside a field: what it holds of it is written.
     } catch (JsonError& error) {

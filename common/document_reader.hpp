@@ -24,7 +24,7 @@
 
 #include "field_reader.hpp"
 #include "json_reader.hpp"
-#include "json_report.hpp"
+#include "walk.hpp"
 #include "output_file.hpp"
 
 namespace common {
@@ -35,11 +35,10 @@ struct DocumentFormat {
   std::span<const std::string_view> numbering;  // the keys that number its records: "number"
 };
 
-class DocumentFieldReader final : public FieldReader, public DerivedMembers {
+class DocumentFieldReader final : public FieldReader {
  public:
   // Reads "format" at once: a document of another format is refused before anything is written.
-  DocumentFieldReader(JsonReader& json, const DocumentFormat& format, const JsonReport& shape,
-                      ByteSink& out);
+  DocumentFieldReader(JsonReader& json, const DocumentFormat& format, ByteSink& out);
 
   // After a walk that was not stopped by a missing field: the rest of the document must hold no
   // field, and the bytes after the last field, which its "end" gives, are written. `checkStop`
@@ -47,14 +46,15 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   void finish(const std::string& checkStop);
   Unread describeUnread() override { return {}; }
 
-  void integer(const char* key, std::int64_t value) override;
-  void boolean(const char* key, bool value) override;
+  std::int64_t integer(FieldType type, Place place) override;
+  float real(Place place) override;
+  void text(char* out, std::size_t count, Place place) override;
+  void derived(std::string_view key, std::int64_t value, bool boolean) override;
 
   // The JSON Pointer of where the reading stands.
   std::string pointer() const;
 
  private:
-  static constexpr std::size_t kMostSegments = 24;
   using Token = JsonReader::Token;
 
   // A container the reading is in, and where it stands in the one around it.
@@ -64,11 +64,6 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
     std::int64_t index;     // an element's index
     std::int64_t elements;  // of an array: how many have been entered
   };
-  // Where a field's value lies in the document: the place of its record, then its key's parts.
-  struct Place {
-    std::array<PathSegment, kMostSegments> segments;
-    std::size_t size = 0;
-  };
   // A field as the document gives it: its number's text, or null, and the bits of a float.
   struct FieldValue {
     TextPosition at;  // of the value
@@ -77,16 +72,10 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
     std::optional<std::uint32_t> bits;
   };
 
-  std::int64_t integer(FieldType type, FieldName field, std::int64_t index) override;
-  float real(FieldName field, std::int64_t index) override;
-  void text(char* out, std::size_t count, FieldName field, std::int64_t index) override;
-
-  // The place of the field's value; until the next field is looked for.
-  const Place& placeOf(FieldName field, std::int64_t index);
   // The first token of the value at `place`, the field of `size` bytes. A missing one stops the
   // walk, when the document is of a file that ends there, or is refused.
-  Token reach(const Place& place, FieldName field, std::int64_t index, std::size_t size);
-  bool standsWithin(const Place& place) const;
+  Token reach(Place place, std::size_t size);
+  bool standsWithin(Place place) const;
   void enter(Token token, std::string key, std::int64_t index);
   // Leaves the innermost container; what is left of it must hold no field.
   void leave();
@@ -99,8 +88,7 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   std::string noFieldHere(const std::string& key) const;
   // `token` is the key of the document's "end".
   bool isTheEnd(Token token) const;
-  [[noreturn]] void missing(const Place& place, FieldName field, std::int64_t index,
-                            std::size_t size);
+  [[noreturn]] void missing(Place place, std::size_t size);
   // Reads the rest of the document, which must hold no field, and its "end", writing the bytes
   // after the last field, or with `fieldSize` those of the field the file ends in; the outcome.
   std::string readToTheEnd(std::optional<std::size_t> fieldSize);
@@ -108,8 +96,8 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   void readUnread(bool stoppedInField);
 
   // The value of a field, which takes `takes` ("a signed byte (-128 to 127)").
-  FieldValue readValue(Token first, const Place& place, std::string_view takes);
-  std::uint16_t writeQ15(const FieldValue& given, const Place& place);
+  FieldValue readValue(Token first, Place place, std::string_view takes);
+  std::uint16_t writeQ15(const FieldValue& given, Place place);
   void writeField(std::uint32_t bits, std::size_t size);
   void writeBytes(std::string_view bytes);
   // Decodes a hex string piece by piece into `sink`, refusing more than `most` bytes; how many.
@@ -132,7 +120,6 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
 
   JsonReader& json_;
   const DocumentFormat& format_;
-  const JsonReport& shape_;
   ByteSink& out_;
   std::vector<Level> levels_;  // the document's object first
   // The outermost member being skipped, where one is: its key or index in the container that
@@ -145,17 +132,14 @@ class DocumentFieldReader final : public FieldReader, public DerivedMembers {
   };
   std::optional<Skipped> skipping_;
   std::string checkStop_;  // why a check stopped the walk, once it has
-  Place place_;
-  std::uint64_t placeVersion_ = 0;
-  std::size_t recordSize_ = 0;  // the segments of the record's place, and one
   Token pending_ = Token::end;
   bool hasPending_ = false;
   std::string decodedHex_;  // a piece of a hex string: its room serves every one of the document
 };
 
-// The walk of a dump on a document: `shape` is for the tool's JSON printer, which writes nothing.
-// It returns why a check of the format stopped it (checkStopOf), or nothing.
-using DocumentWalk = std::function<std::string(FieldReader& reader, JsonReport& shape)>;
+// The walk of a dump on a document, which prints nothing. It returns why a check of the format
+// stopped it (checkStopOf), or nothing.
+using DocumentWalk = std::function<std::string(Walk& walk)>;
 
 // Writes the file that the document at `documentPath` ("-": standard input) describes to
 // `outputPath`, replacing it only once the whole document is taken. Its bytes go to `written`

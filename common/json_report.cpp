@@ -12,26 +12,6 @@ namespace common {
 
 namespace {
 
-// A JSON Pointer writes "~" as "~0" and "/" as "~1" within a key.
-void appendSegment(std::string& pointer, std::string_view segment) {
-  pointer += '/';
-  for (const char c : segment) {
-    if (c == '~') {
-      pointer += "~0";
-    } else if (c == '/') {
-      pointer += "~1";
-    } else {
-      pointer += c;
-    }
-  }
-}
-
-void appendIndex(std::string& pointer, std::int64_t index) {
-  char digits[24];
-  appendSegment(pointer,
-                std::string_view(digits, std::to_chars(digits, digits + sizeof digits, index).ptr));
-}
-
 std::string bitsText(float value) {
   constexpr char kHexDigits[] = "0123456789abcdef";
   const auto bits = std::bit_cast<std::uint32_t>(value);
@@ -42,19 +22,7 @@ std::string bitsText(float value) {
 
 }  // namespace
 
-std::string pointerOf(std::span<const PathSegment> segments) {
-  std::string pointer;
-  for (const PathSegment& segment : segments) {
-    if (segment.key.empty()) {
-      appendIndex(pointer, segment.index);
-    } else {
-      appendSegment(pointer, segment.key);
-    }
-  }
-  return pointer;
-}
-
-JsonReport::JsonReport(std::FILE* out) : json_(out), writes_(out != nullptr) {
+JsonReport::JsonReport(std::FILE* out) : json_(out) {
   open_.reserve(kUsualJsonDepth);
   json_.beginObject();
 }
@@ -66,41 +34,34 @@ JsonReport::JsonReport(std::FILE* out, std::string_view format, std::string_view
   stringMember("file", file);
 }
 
-void JsonReport::integerMember(const char* key, std::int64_t value) {
-  if (place(key)) json_.number(value);
+void JsonReport::integerMember(std::string_view key, std::int64_t value) {
+  place(key);
+  json_.number(value);
 }
 
-void JsonReport::booleanMember(const char* key, bool value) {
-  if (place(key)) json_.boolean(value);
+void JsonReport::booleanMember(std::string_view key, bool value) {
+  place(key);
+  json_.boolean(value);
 }
 
-void JsonReport::stringMember(const char* key, std::string_view text) {
-  if (place(key)) json_.string(text);
+void JsonReport::stringMember(std::string_view key, std::string_view text) {
+  place(key);
+  json_.string(text);
 }
 
 void JsonReport::floatElement(float value) {
-  if (place(nullptr)) json_.number(value);
+  json_.number(value);
 }
 
-void JsonReport::derivedInteger(const char* key, std::int64_t value) {
-  if (check_ != nullptr) return check_->integer(key, value);
-  integerMember(key, value);
-}
-
-void JsonReport::derivedBoolean(const char* key, bool value) {
-  if (check_ != nullptr) return check_->boolean(key, value);
-  booleanMember(key, value);
-}
-
-void JsonReport::integerField(const char* key, Span span, std::int64_t value) {
-  if (!beginField(key, span)) return;
+void JsonReport::integerField(std::string_view key, Span span, std::int64_t value) {
+  beginField(key, span);
   json_.key("value");
   json_.number(value);
   json_.endObject();
 }
 
-void JsonReport::floatField(const char* key, Span span, float value) {
-  if (!beginField(key, span)) return;
+void JsonReport::floatField(std::string_view key, Span span, float value) {
+  beginField(key, span);
   json_.key("value");
   json_.number(value);
   // JSON has no NaN and no infinities.
@@ -113,8 +74,8 @@ void JsonReport::floatField(const char* key, Span span, float value) {
   json_.endObject();
 }
 
-void JsonReport::nameField(const char* key, Span span, std::string_view bytes) {
-  if (!beginField(key, span)) return;
+void JsonReport::nameField(std::string_view key, Span span, std::string_view bytes) {
+  beginField(key, span);
   json_.key("text");
   json_.string(bytes.substr(0, bytes.find('\0')));
   json_.key("hex");
@@ -122,27 +83,25 @@ void JsonReport::nameField(const char* key, Span span, std::string_view bytes) {
   json_.endObject();
 }
 
-void JsonReport::beginObject(const char* key) {
+void JsonReport::beginObject(std::string_view key) {
   open(Kind::object, key, 0);
 }
 
 void JsonReport::endObject() {
   open_.pop_back();
-  ++version_;
   json_.endObject();
 }
 
-void JsonReport::beginArray(const char* key) {
+void JsonReport::beginArray(std::string_view key) {
   open(Kind::array, key, 0);
 }
 
 void JsonReport::endArray() {
   open_.pop_back();
-  ++version_;
   json_.endArray();
 }
 
-void JsonReport::beginRecord(const char* key, std::uint64_t offset) {
+void JsonReport::beginRecord(std::string_view key, std::uint64_t offset) {
   open(Kind::record, key, offset);
 }
 
@@ -150,6 +109,22 @@ void JsonReport::endRecord(std::uint64_t end, bool complete) {
   integerMember("size", static_cast<std::int64_t>(end - open_.back().offset));
   booleanMember("complete", complete);
   endObject();
+}
+
+void JsonReport::openScope(const Scope& scope, std::int64_t number, std::uint64_t offset) {
+  if (scope.kind == Scope::Kind::array) return beginArray(scope.key);
+  if (scope.kind == Scope::Kind::object) return beginObject(scope.key);
+  beginRecord(scope.key, offset);
+  const bool numbered = !scope.numbering.empty();
+  if (numbered && !scope.numberAfterOffset) integerMember(scope.numbering, number);
+  integerMember("offset", static_cast<std::int64_t>(offset));
+  if (numbered && scope.numberAfterOffset) integerMember(scope.numbering, number);
+}
+
+void JsonReport::closeScope(const Scope& scope, std::uint64_t end) {
+  if (scope.kind == Scope::Kind::array) return endArray();
+  if (scope.kind == Scope::Kind::object) return endObject();
+  endRecord(end);
 }
 
 void JsonReport::closeOpen(std::uint64_t end) {
@@ -168,24 +143,11 @@ void JsonReport::closeOpen(std::uint64_t end) {
   }
 }
 
-std::string JsonReport::pointerInRecord(std::string_view key, std::int64_t index) const {
-  std::vector<PathSegment> segments(open_.size());
-  segments.resize(recordPath(segments));
-  std::string pointer = pointerOf(segments);
-  // A field's key is a path already: "position/x".
-  pointer += '/';
-  pointer += key;
-  if (index >= 0) appendIndex(pointer, index);
-  return pointer;
-}
-
-std::size_t JsonReport::recordPath(std::span<PathSegment> segments) const {
-  std::size_t record = open_.size();
-  while (record > 0 && open_[record - 1].kind != Kind::record) --record;
-  for (std::size_t i = 0; i < record; ++i) {
-    segments[i] = {open_[i].key, open_[i].index};
-  }
-  return record;
+void JsonReport::endDump(const Stop& stop, const char* outcome, bool endsInField) {
+  closeOpen(stop.offset);
+  if (endsInField) printEndsEarly(stop.offset, stop.pointer);
+  endMember({outcome, stop.offset, stop.pointer, stop.reason, &stop.unread,
+             endsInField ? &stop.fieldBytes : nullptr});
 }
 
 void JsonReport::cannotOpen(const std::string& reason) {
@@ -241,35 +203,27 @@ bool JsonReport::finish() {
   return false;
 }
 
-bool JsonReport::place(const char* key) {
-  if (key == nullptr) ++open_.back().elements;
-  if (!writes_) return false;
-  if (key != nullptr) json_.key(key);
-  return true;
+void JsonReport::place(std::string_view key) {
+  if (!key.empty()) json_.key(key);
 }
 
-void JsonReport::open(Kind kind, const char* key, std::uint64_t offset) {
-  const std::int64_t index = key == nullptr ? open_.back().elements : -1;
-  if (place(key)) {
-    if (kind == Kind::array) {
-      json_.beginArray();
-    } else {
-      json_.beginObject();
-    }
+void JsonReport::open(Kind kind, std::string_view key, std::uint64_t offset) {
+  place(key);
+  if (kind == Kind::array) {
+    json_.beginArray();
+  } else {
+    json_.beginObject();
   }
-  ++version_;
-  open_.push_back(
-      {kind, key == nullptr ? std::string_view() : std::string_view(key), index, offset, 0});
+  open_.push_back({kind, offset});
 }
 
-bool JsonReport::beginField(const char* key, Span span) {
-  if (!place(key)) return false;
+void JsonReport::beginField(std::string_view key, Span span) {
+  place(key);
   json_.beginObject();
   json_.key("offset");
   json_.number(static_cast<std::int64_t>(span.offset));
   json_.key("size");
   json_.number(static_cast<std::int64_t>(span.size));
-  return true;
 }
 
 }  // namespace common

@@ -7,12 +7,11 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "common/document_reader.hpp"
+#include "common/json_report.hpp"
 #include "printer.hpp"
 #include "run.hpp"
 
@@ -20,53 +19,43 @@ namespace skedump {
 namespace {
 
 // The document of a dump: its format, and the members that number its records.
-constexpr std::string_view kNumbering[] = {"number"};
+constexpr std::string_view kNumbering[] = {kBone.numbering};
 constexpr common::DocumentFormat kDocument{"ske", kNumbering};
+constexpr const char* kOutcomeNames[] = {"complete", "fileEndsEarly", "headerRefused",
+                                         "nameLengthRefused"};
 
 constexpr int kFloatsPerBone = 12;
 
-constexpr FieldName kHeader{"header1", "header"};
-constexpr FieldName kBoneCount{"NumberOfBones", "boneCount"};
-constexpr FieldName kNameLength{"NameTextLength", "nameLength"};
-constexpr FieldName kName{"BoneName", "name"};
-constexpr FieldName kShort{"Short", "short"};
-constexpr FieldName kFloats{"Floats", "floats"};
-
 // Walks one bone entry; the stop when its name length is refused.
-std::optional<Ending> walkBone(common::FieldReader& reader, Printer& printer, std::int64_t bone) {
-  printer.beginBone(bone, reader.offset());
-  const std::uint16_t nameLength = reader.u16(kNameLength);
-  printer.nameLength(reader.last(), nameLength);
+std::optional<Ending> walkBone(common::Walk& walk, std::int64_t bone) {
+  walk.open(kBone, bone);
+  const std::int64_t nameLength = walk.integer(kNameLength);
   if (nameLength > kMaxNameLength) {
-    return Ending{Outcome::nameLengthRefused, kNameLength,
+    return Ending{Outcome::nameLengthRefused, &kNameLength,
                   common::isAbove("name length", nameLength, kMaxNameLength)};
   }
   std::array<char, kMaxNameLength> name{};
-  reader.bytes(name.data(), nameLength, kName);
-  printer.name(reader.last(), std::string_view(name.data(), nameLength));
-  const std::uint16_t shortValue = reader.u16(kShort);
-  printer.shortValue(reader.last(), shortValue);
-  for (int i = 0; i < kFloatsPerBone; ++i) {
-    const float value = reader.f32(kFloats, i);
-    printer.boneFloat(i, reader.last(), value);
-  }
-  printer.endBone(reader.offset());
+  walk.name(kName, name.data(), static_cast<std::size_t>(nameLength));
+  walk.integer(kShort);
+  walk.open(kFloats);
+  for (int i = 0; i < kFloatsPerBone; ++i) walk.real(kFloat);
+  walk.close();
+  walk.close();
   return std::nullopt;
 }
 
-Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
-  const std::int32_t header = reader.i32(kHeader);
-  printer.header(reader.last(), header);
-  const std::int32_t boneCount = reader.i32(kBoneCount);
-  printer.boneCount(reader.last(), boneCount);
+Ending walkSkeleton(common::Walk& walk) {
+  const std::int64_t header = walk.integer(kHeader);
+  const std::int64_t boneCount = walk.integer(kBoneCount);
   if (header != kExpectedHeader) {
-    return {Outcome::headerRefused, kHeader, common::isNot("header", header, kExpectedHeader)};
+    return {Outcome::headerRefused, &kHeader, common::isNot("header", header, kExpectedHeader)};
   }
-  printer.beginBones();
+  walk.open(kBones);
   // Each bone is printed as it is read and then forgotten, so any count is dumped whole.
   for (std::int64_t bone = 1; bone <= boneCount; ++bone) {
-    if (std::optional<Ending> stop = walkBone(reader, printer, bone)) return *stop;
+    if (std::optional<Ending> stop = walkBone(walk, bone)) return *stop;
   }
+  walk.close();
   return Outcome::complete;
 }
 
@@ -74,19 +63,16 @@ Ending walkSkeleton(common::FieldReader& reader, Printer& printer) {
 
 int run(const char* path, common::Form form, std::istream* opened) {
   if (form == common::Form::json) {
-    common::JsonReport report(stdout, kDocument.format, path);
-    return common::dumpFile<Outcome>(path, *makeJsonPrinter(report), walkSkeleton, opened);
+    common::DumpDocument<Outcome> document(kDocument.format, path, kOutcomeNames);
+    return common::dumpFile(path, document, walkSkeleton, opened);
   }
-  return common::dumpFile<Outcome>(path, *makeTextPrinter(path), walkSkeleton, opened);
+  return common::dumpFile(path, *makeTextPrinter(path), walkSkeleton, opened);
 }
 
 int reverse(const char* document, const char* output, std::string* written) {
   return common::writeFromDocument(
       document, output, kDocument,
-      [](common::FieldReader& reader, common::JsonReport& shape) {
-        return common::checkStopOf(walkSkeleton(reader, *makeJsonPrinter(shape)));
-      },
-      written);
+      [](common::Walk& walk) { return common::checkStopOf(walkSkeleton(walk)); }, written);
 }
 
 }  // namespace skedump

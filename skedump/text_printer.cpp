@@ -19,38 +19,38 @@ class TextPrinter final : public Printer {
  public:
   explicit TextPrinter(const char* path) : path_(path) {}
 
-  void header(Span, std::int32_t value) override {
-    header_ = value;
-    printLine("header1: ", value);
-  }
-  void boneCount(Span, std::int32_t value) override {
-    printLine("NumberOfBones: ", value);
-    printLine("----------------");
-    printLine();
-  }
-  void beginBones() override {}
-  void beginBone(std::int64_t number, std::uint64_t) override {
+  void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
+    if (&scope != &kBone) return;
     bone_ = number;
     printLine("*Reading Bone #: ", number);
     printLine("___________________");
   }
-  void nameLength(Span, std::uint16_t length) override { printLine(" NameTextLength: ", length); }
-  void name(Span, std::string_view bytes) override {
+  void integer(const Field& field, Span, std::int64_t value) override {
+    if (&field == &kHeader) {
+      header_ = value;
+      printLine("header1: ", value);
+    } else if (&field == &kBoneCount) {
+      printLine("NumberOfBones: ", value);
+      printLine("----------------");
+      printLine();
+    } else if (&field == &kNameLength) {
+      printLine(" NameTextLength: ", value);
+    } else if (&field == &kShort) {
+      printLine(" Short: ", value);
+      printLine();  // the empty line before the rows of floats
+      rowFilled_ = 0;
+    }
+  }
+  void name(const Field&, Span, std::string_view bytes) override {
     // Up to the first NUL, never beyond the name's own length.
     printLine(" BoneName: \"", bytes.substr(0, bytes.find('\0')), '"');
   }
-  void shortValue(Span, std::uint16_t value) override {
-    printLine(" Short: ", value);
-    printLine();  // the empty line before the rows of floats
-    rowFilled_ = 0;
-  }
-  void boneFloat(int, Span, float value) override {
+  void real(const Field&, Span, float value) override {
     row_[rowFilled_++] = value;
     if (rowFilled_ < kFloatsPerRow) return;
     printLine(row_[0], '\t', row_[1], '\t', row_[2], '\t', row_[3]);
     rowFilled_ = 0;
   }
-  void endBone(std::uint64_t) override {}
 
   void end(const Ending& ending) override {
     switch (ending.outcome) {
@@ -76,13 +76,13 @@ class TextPrinter final : public Printer {
 
  private:
   void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field.label);
+    std::string where(ending.field->label);
     if (bone_ > 0) where += " of bone " + std::to_string(bone_);
     common::printFileEndsEarly(path_, ending.offset, where);
   }
 
   const char* path_;
-  std::int32_t header_ = 0;
+  std::int64_t header_ = 0;
   std::int64_t bone_ = 0;  // the bone being read; 0 while the header is read
   std::array<float, kFloatsPerRow> row_{};
   std::size_t rowFilled_ = 0;

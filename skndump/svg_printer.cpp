@@ -91,41 +91,32 @@ struct Vertex {
 // it after its weight. Everything else of the file is not drawn.
 class VertexPrinter : public Printer {
  public:
-  void header(Span, std::int32_t) override {}
-  void vertexCount(Span, std::int32_t) override {}
-  void beginVertices() override {}
-  void beginVertex(std::int64_t number, std::uint64_t) override {
+  void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
+    if (&scope != &kVertex) return;
     vertex_ = Vertex{};
     vertex_.number = number;
   }
-  void position(Axis axis, Span, float value) override {
-    vertex_.position[indexOf(axis)] = value;
-    ++vertex_.positions;
-  }
-  void flag(int index, Span, std::int8_t value) override {
-    if (index != 1) return;
-    vertex_.bone = value;
-    vertex_.boneRead = true;
-  }
-  void weight(Span, float value) override { vertex_.weight = value; }
-  void envelope(Axis axis, Span, float value) override {
-    vertex_.envelope[indexOf(axis)] = value;
-    ++vertex_.envelopes;
-  }
-  void beginExtension(std::uint64_t) override {}
-  void extensionFlag(int, Span, std::int8_t) override {}
-  void secondWeight(Span, float) override {}
-  void cFloat(int, Span, float) override {}
-  void endExtension(std::uint64_t) override {}
-  void endVertex(std::uint64_t) override {
+  void close(const Scope& scope, std::uint64_t) override {
+    if (&scope != &kVertex) return;
     vertexRead(vertex_);
     vertex_ = Vertex{};
   }
-  void nameCount(Span, std::uint16_t) override {}
-  void beginName(std::int64_t, std::uint64_t) override {}
-  void nameLength(Span, std::uint16_t) override {}
-  void name(Span, std::string_view) override {}
-  void endName(std::uint64_t) override {}
+  void integer(const Field& field, Span, std::int64_t value) override {
+    if (&field != &kBone) return;
+    vertex_.bone = static_cast<std::int8_t>(value);
+    vertex_.boneRead = true;
+  }
+  void real(const Field& field, Span, float value) override {
+    if (const std::optional<Axis> axis = axisOf(field, kPositionXzy)) {
+      vertex_.position[indexOf(*axis)] = value;
+      ++vertex_.positions;
+    } else if (const std::optional<Axis> envelopeAxis = axisOf(field, kEnvelopeXzy)) {
+      vertex_.envelope[indexOf(*envelopeAxis)] = value;
+      ++vertex_.envelopes;
+    } else if (&field == &kWeight) {
+      vertex_.weight = value;
+    }
+  }
 
   void end(const Ending& ending) override {
     if (vertex_.read()) vertexRead(vertex_);
@@ -226,7 +217,7 @@ class SurveyPrinter final : public VertexPrinter {
   void vertexRead(const Vertex& vertex) override { survey_.add(vertex); }
   void stopped(const Ending& ending, std::int64_t vertex) override {
     if (ending.outcome == Outcome::complete) return;
-    std::string where(ending.field.label);
+    std::string where(ending.field->label);
     if (vertex > 0) where.append(" of vertex ").append(std::to_string(vertex));
     survey_.stop.assign("Stopped: ")
         .append(ending.reason)
@@ -519,10 +510,10 @@ void writeLegend(common::SvgWriter& svg, const Survey& survey) {
 
 }  // namespace
 
-int drawSkin(const char* path, Walk walk, std::istream* opened) {
+int drawSkin(const char* path, SkinWalk walk, std::istream* opened) {
   Survey survey;
   SurveyPrinter surveyPrinter(path, survey);
-  int code = common::dumpFile<Outcome>(path, surveyPrinter, walk, opened);
+  int code = common::dumpFile(path, surveyPrinter, walk, opened);
   survey.rankBones();
   common::SvgWriter svg(stdout);
   svg.begin(kWidth, kLegendTop + legendRows(survey) * kLegendRow + kMargin);
@@ -536,7 +527,7 @@ int drawSkin(const char* path, Walk walk, std::istream* opened) {
       printer.drawKept();
     } else {
       // A file that is gone by now leaves the views it had.
-      code = std::max(code, common::dumpFile<Outcome>(path, printer, walk, opened));
+      code = std::max(code, common::dumpFile(path, printer, walk, opened));
     }
     printer.finishView();
   }

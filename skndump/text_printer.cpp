@@ -19,66 +19,64 @@ class TextPrinter final : public Printer {
  public:
   explicit TextPrinter(const char* path) : path_(path) {}
 
-  void header(Span, std::int32_t value) override {
-    header_ = value;
-    printLine("(.skn)header1: ", value);
+  void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
+    if (&scope == &kVertex) {
+      enterRecord("vertex", number);
+      printLine("*Reading Vertex #: ", number);
+      printLine("___________________");
+    } else if (&scope == &kNameRecord) {
+      enterRecord("name", number);
+    } else if (&scope == &kExtension) {
+      extensionFlags_ = 0;
+    }
   }
-  void vertexCount(Span, std::int32_t value) override {
-    printLine("NumberOf Verticies: ", value);
-    printLine("----------------");
-    printLine();
+  void close(const Scope& scope, std::uint64_t) override {
+    if (&scope == &kVertex) printLine();
   }
-  void beginVertices() override {}
-  void beginVertex(std::int64_t number, std::uint64_t) override {
-    enterRecord("vertex", number);
-    printLine("*Reading Vertex #: ", number);
-    printLine("___________________");
+  void integer(const Field& field, Span, std::int64_t value) override {
+    if (&field == &kHeader) {
+      header_ = value;
+      printLine("(.skn)header1: ", value);
+    } else if (&field == &kVertexCount) {
+      printLine("NumberOf Verticies: ", value);
+      printLine("----------------");
+      printLine();
+    } else if (&field == &kFlagA || &field == &kBone || &field == &kFlagC) {
+      const char* label = &field == &kFlagA ? "flagA:           "
+                          : &field == &kBone ? "Belongs to bone: "
+                                             : "flagC:           ";
+      printLine('\t', label, value);
+    } else if (&field == &kExtensionFlag) {
+      printLine('\t', ++extensionFlags_, "_EX flag(0.5): ", value);
+    } else if (&field == &kNameCount) {
+      enterRecord(nullptr, 0);
+      printText(kNameRule, " Number of Names: ", value, kNameRule);
+    }
   }
-  void position(Axis axis, Span, float value) override {
-    if (!collect(axis, value)) return;
-    printLine(" Vertex Pos_X: ", xzy_[0]);
-    printLine(" Vertex Pos_Y: ", xzy_[2]);
-    printLine(" Vertex Pos_Z: ", xzy_[1]);
+  void real(const Field& field, Span, float value) override {
+    if (const std::optional<Axis> axis = axisOf(field, kPositionXzy)) {
+      if (!collect(*axis, value)) return;
+      printLine(" Vertex Pos_X: ", xzy_[0]);
+      printLine(" Vertex Pos_Y: ", xzy_[2]);
+      printLine(" Vertex Pos_Z: ", xzy_[1]);
+    } else if (const std::optional<Axis> envelopeAxis = axisOf(field, kEnvelopeXzy)) {
+      if (!collect(*envelopeAxis, value)) return;
+      printLine("  Envelope_X: ", xzy_[0]);
+      printLine("  Envelope_Y: ", xzy_[2]);
+      printLine("  Envelope_Z: ", xzy_[1]);
+    } else if (&field == &kWeight) {
+      weight_ = value;
+      printLine("   Weight: ", value);
+    } else if (&field == &kSecondWeight) {
+      printLine("   Weight: ", value, "\t// Scale, weight or something");
+    } else if (&field == &kCFloat) {
+      printLine(" C_Float: ", value);
+    }
   }
-  void flag(int index, Span, std::int8_t value) override {
-    constexpr std::array<const char*, 3> kLabels{
-        "flagA:           ", "Belongs to bone: ", "flagC:           "};
-    printLine('\t', kLabels[static_cast<std::size_t>(index)], static_cast<std::int16_t>(value));
-  }
-  void weight(Span, float value) override {
-    weight_ = value;
-    printLine("   Weight: ", value);
-  }
-  void envelope(Axis axis, Span, float value) override {
-    if (!collect(axis, value)) return;
-    printLine("  Envelope_X: ", xzy_[0]);
-    printLine("  Envelope_Y: ", xzy_[2]);
-    printLine("  Envelope_Z: ", xzy_[1]);
-  }
-  void beginExtension(std::uint64_t) override {}
-  void extensionFlag(int number, Span, std::int8_t value) override {
-    printLine('\t', number, "_EX flag(0.5): ", static_cast<std::int16_t>(value));
-  }
-  void secondWeight(Span, float value) override {
-    printLine("   Weight: ", value, "\t// Scale, weight or something");
-  }
-  void cFloat(int, Span, float value) override { printLine(" C_Float: ", value); }
-  void endExtension(std::uint64_t) override {}
-  void endVertex(std::uint64_t) override { printLine(); }
-  void nameCount(Span, std::uint16_t value) override {
-    enterRecord(nullptr, 0);
-    printText(kNameRule, " Number of Names: ", value, kNameRule);
-  }
-  void beginName(std::int64_t number, std::uint64_t) override {
-    enterRecord("name", number);
-    nameNumber_ = number;
-  }
-  void nameLength(Span, std::uint16_t) override {}
-  void name(Span, std::string_view bytes) override {
+  void name(const Field&, Span, std::string_view bytes) override {
     // Up to the first NUL, never beyond the name's own length.
-    printLine("Text_", nameNumber_, " :\t", bytes.substr(0, bytes.find('\0')));
+    printLine("Text_", recordNumber_, " :\t", bytes.substr(0, bytes.find('\0')));
   }
-  void endName(std::uint64_t) override {}
 
   void end(const Ending& ending) override {
     switch (ending.outcome) {
@@ -113,7 +111,7 @@ class TextPrinter final : public Printer {
     return axis == Axis::y;
   }
   void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field.label);
+    std::string where(ending.field->label);
     if (recordKind_ != nullptr) {
       where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
     }
@@ -121,12 +119,12 @@ class TextPrinter final : public Printer {
   }
 
   const char* path_;
-  std::int32_t header_ = 0;
+  std::int64_t header_ = 0;
   float weight_ = 0;
   std::array<float, 3> xzy_{};
   const char* recordKind_ = nullptr;  // the record being read, for error lines
   std::int64_t recordNumber_ = 0;
-  std::int64_t nameNumber_ = 0;
+  int extensionFlags_ = 0;  // of the extension block being read
 };
 
 }  // namespace

@@ -37,7 +37,7 @@ class JsonPrinter final : public Printer {
       report_.beginArray("chunks");
       chunksOpen_ = true;
     }
-    report_.beginObject(nullptr);
+    report_.beginObject({});
     report_.integerMember("number", chunk.number);
     report_.integerMember("offset", chunk.offset);
     const Field* fields[] = {&chunk.length, &chunk.entryCount, &chunk.recordCount};
@@ -53,7 +53,7 @@ class JsonPrinter final : public Printer {
     idFieldsOpen_ = true;
   }
   void idField(const IdField& field) override {
-    report_.beginObject(nullptr);
+    report_.beginObject({});
     report_.integerMember("chunk", field.chunk);
     report_.integerMember("record", field.record);
     report_.integerMember("recordSize", field.recordSize);

@@ -55,7 +55,7 @@ class JsonPrinter final : public Printer {
     tilesOpen_ = true;
   }
   void tile(const TileFacts& tile) override {
-    report_.beginObject(nullptr);
+    report_.beginObject({});
     report_.stringMember("name", tile.name);
     report_.integerMember("column", tile.column);
     report_.integerMember("row", tile.row);

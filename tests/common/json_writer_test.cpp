@@ -141,17 +141,17 @@ TEST(JsonReport, FieldsWithTheirPlaceAndFloatsJsonCannotHold) {
             "\n");
 }
 
-// A stop closes what is open, records as incomplete, and names where it stopped by the innermost
-// record; the end member leaves out what a run does not have.
-TEST(JsonReport, StopClosesRecordsIncompleteAndPointsIntoTheInnermost) {
+// A stop closes what is open, records as incomplete; the end member leaves out what a run does
+// not have.
+TEST(JsonReport, StopClosesRecordsIncomplete) {
   EXPECT_EQ(reportOf([](common::JsonReport& report) {
               report.beginArray("items");
-              report.beginRecord(nullptr, 10);
+              report.beginRecord({}, 10);
               report.endRecord(20);
-              report.beginRecord(nullptr, 20);
+              report.beginRecord({}, 20);
               report.beginObject("position");
               report.beginArray("floats");
-              const std::string field = report.pointerInRecord("position/y", 2);
+              const std::string field = "/items/1/position/y/2";
               report.closeOpen(27);
               const common::Unread unread{5, "\x01"};
               report.endMember({"stopped", 27, field, "why", &unread});

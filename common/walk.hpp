@@ -1,0 +1,233 @@
+#pragma once
+
+// The walk of a format's file, described once. A format names each of its fields once, as plain
+// data: its key in the document, its label in the text report, its type. Its walk opens the
+// document's scopes (records, objects, arrays) and reads each field at the call, through a Walk,
+// which takes the field from a FieldReader (a file, or a document being written back) and hands
+// it to a printer (the text report, the document, a picture). The Walk knows where in the
+// document the walk stands, so the reader finds each field there and a stop is placed there.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "field_reader.hpp"
+
+namespace common {
+
+// A field of a format.
+struct Field {
+  std::string_view key;    // in the document; empty for the next element of the open array
+  std::string_view label;  // in the text report's lines
+  FieldType type;
+};
+
+// A scope of the document that a walk opens.
+struct Scope {
+  enum class Kind { object, array, record };
+  Kind kind;
+  std::string_view key;  // empty for the next element of the open array
+  // A record of the file gets its "offset", and the member that numbers it, if any ("number"),
+  // before or after the offset.
+  std::string_view numbering = {};
+  bool numberAfterOffset = false;
+  // Shown only once its first field is read: a run is a record once its control word is in, and
+  // a group of floats an object or array once its first float is.
+  bool shownWithFirstField = false;
+};
+
+// What a printer is handed by a walk, in file order. Each form takes what it shows.
+class FieldPrinter {
+ public:
+  virtual ~FieldPrinter() = default;
+  // A scope opens at `offset`; a record numbered `number` when its scope numbers it.
+  virtual void open(const Scope&, std::int64_t /*number*/, std::uint64_t /*offset*/) {}
+  virtual void close(const Scope&, std::uint64_t /*end*/) {}
+  virtual void integer(const Field&, Span, std::int64_t) {}
+  // A float, or a sample's value.
+  virtual void real(const Field&, Span, float) {}
+  virtual void name(const Field&, Span, std::string_view) {}
+  // A member the fields before it make: a whole number, or a boolean when `boolean`.
+  virtual void derived(std::string_view, std::int64_t, bool /*boolean*/) {}
+};
+
+// How a walk ended: the outcome and, when a check of the format stopped it, the field checked
+// and why; a file that ends early stops it at the field it ends in. Where reading stopped and
+// what it left unread complete the ending.
+struct Stop {
+  const Field* field = nullptr;  // the field the walk stopped at,
+  std::string pointer;           // and its place in the document
+  std::string reason;            // why, in words, for the documents
+  std::uint64_t offset = 0;      // where reading stopped
+  std::string fieldBytes;        // with a file that ends inside a field: the bytes of it there are
+  Unread unread;
+};
+
+template <typename Outcome>
+struct Ending : Stop {
+  Ending() = default;
+  // A walk that completes returns its outcome alone.
+  Ending(Outcome how, const Field* at = nullptr, std::string why = {}) : outcome(how) {
+    field = at;
+    reason = std::move(why);
+  }
+  Outcome outcome{};
+};
+
+// Why a check stopped the walk that ended so ("the header is 2, not 1"); empty when it did not.
+template <typename Outcome>
+std::string checkStopOf(const Ending<Outcome>& ending) {
+  return ending.outcome == Outcome::complete ? std::string() : ending.reason;
+}
+
+// What every dump's printer is told besides the fields: how the run ended, and when to hand the
+// report on.
+template <typename Outcome>
+class DumpPrinter : public FieldPrinter {
+ public:
+  // The last call of a run whose file opened.
+  virtual void end(const Ending<Outcome>& ending) = 0;
+  // The only call of a run whose file did not open.
+  virtual void cannotOpen(const std::string& reason) = 0;
+  // Hands everything to standard output; false when that failed.
+  virtual bool finish() = 0;
+};
+
+class Walk {
+ public:
+  Walk(FieldReader& reader, FieldPrinter& printer) : reader_(reader), printer_(printer) {
+    path_.reserve(16);
+    open_.reserve(16);
+  }
+
+  std::uint64_t offset() const { return reader_.offset(); }
+
+  void open(const Scope& scope, std::int64_t number = 0) {
+    path_.push_back(segmentOf(scope.key));
+    open_.push_back({&scope, number, reader_.offset(), false});
+    hidden_ = true;
+    if (!scope.shownWithFirstField) show();
+  }
+  // Closes the innermost scope.
+  void close() {
+    if (open_.back().shown) printer_.close(*open_.back().scope, reader_.offset());
+    open_.pop_back();
+    path_.pop_back();
+  }
+
+  std::int64_t integer(const Field& field) {
+    const std::int64_t value = reader_.integer(field.type, enter(field));
+    leave();
+    printer_.integer(field, reader_.last(), value);
+    return value;
+  }
+  float real(const Field& field) {
+    const float value = reader_.real(enter(field));
+    leave();
+    printer_.real(field, reader_.last(), value);
+    return value;
+  }
+  // A q15 sample, handed on as the value `decode` makes of its word.
+  template <typename Decode>
+  void sample(const Field& field, Decode decode) {
+    const auto word = static_cast<std::uint16_t>(reader_.integer(FieldType::q15, enter(field)));
+    leave();
+    printer_.real(field, reader_.last(), decode(word));
+  }
+  // A name of `length` bytes, read into `buffer`.
+  std::string_view name(const Field& field, char* buffer, std::size_t length) {
+    reader_.text(buffer, length, enter(field));
+    leave();
+    const std::string_view bytes(buffer, length);
+    printer_.name(field, reader_.last(), bytes);
+    return bytes;
+  }
+  void derived(std::string_view key, std::int64_t value, bool boolean = false) {
+    reader_.derived(key, value, boolean);
+    printer_.derived(key, value, boolean);
+  }
+
+  // The field a read ran out of file in.
+  const Field* reading() const { return reading_; }
+  // The JSON Pointer of the field a stop is at: the field being read, or the one a check refused.
+  std::string pointerOf(const Field& field) const;
+
+ private:
+  struct Opened {
+    const Scope* scope;
+    std::int64_t number;
+    std::uint64_t offset;
+    bool shown;
+    std::int64_t elements = 0;  // of an array, so far
+  };
+
+  PathSegment segmentOf(std::string_view key) {
+    if (key.empty()) return {{}, open_.back().elements++};
+    return {key};
+  }
+  Place enter(const Field& field) {
+    reading_ = &field;
+    inField_ = true;
+    path_.push_back(segmentOf(field.key));
+    return path_;
+  }
+  void leave() {
+    path_.pop_back();
+    inField_ = false;
+    if (hidden_) show();
+  }
+  // Hands the printer the scopes that wait for their first field.
+  void show();
+
+  FieldReader& reader_;
+  FieldPrinter& printer_;
+  std::vector<PathSegment> path_;  // of the open scopes, and of the field being read
+  std::vector<Opened> open_;
+  const Field* reading_ = nullptr;
+  bool inField_ = false;
+  bool hidden_ = false;  // some scope is not shown yet
+};
+
+// The text reports' lines for a file that cannot be opened, and for one that ends inside a field,
+// `where` naming the field and its record.
+void printCannotOpen(std::string_view path, std::string_view reason);
+void printFileEndsEarly(std::string_view path, std::uint64_t offset, std::string_view where);
+
+// Dumps the file at `path`, or the bytes of `opened` (from the first) when given: `walk(walk)`
+// reads it field by field, handing each to the printer, and returns how it ended, unless the
+// file ends early. The printer gets `cannotOpen(reason)` or `end(ending)`, then `finish()` hands
+// what it printed on. Returns the exit code: 1 when the file cannot be opened or ends early, or
+// the report cannot be written.
+template <typename Outcome, typename WalkFunction>
+int dumpFile(const char* path, DumpPrinter<Outcome>& printer, WalkFunction walkFile,
+             std::istream* opened) {
+  std::ifstream file;
+  if (opened != nullptr) {
+    opened->clear();
+    opened->rdbuf()->pubseekpos(0, std::ios::in);
+  } else if (const std::optional<std::string> failure = openInputStream(path, file)) {
+    printer.cannotOpen(*failure);
+    printer.finish();
+    return 1;
+  }
+  StreamFieldReader reader(opened != nullptr ? *opened : file);
+  Walk walk(reader, printer);
+  Ending<Outcome> ending;
+  try {
+    ending = walkFile(walk);
+  } catch (FileEndsEarly& early) {
+    ending = {Outcome::fileEndsEarly, walk.reading(),
+              "the file ends at byte " + std::to_string(reader.offset()) + ", inside this field"};
+    ending.fieldBytes = std::move(early.bytes);
+  }
+  if (ending.field != nullptr) ending.pointer = walk.pointerOf(*ending.field);
+  ending.offset = reader.offset();
+  ending.unread = reader.describeUnread();
+  printer.end(ending);
+  const bool written = printer.finish();
+  return ending.outcome == Outcome::fileEndsEarly || !written ? 1 : 0;
+}
+
+}  // namespace common
