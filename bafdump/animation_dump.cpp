@@ -118,20 +118,19 @@ Ending walkAnimation(common::Walk& walk) {
 
 }  // namespace
 
-int run(const char* path, common::Form form, std::istream* opened) {
+int run(common::ByteSource& input, const char* path, common::Form form) {
   if (form == common::Form::json) {
     common::DumpDocument<Outcome> document(kDocument.format, path, kOutcomeNames);
-    return common::dumpFile(path, document, walkAnimation, opened);
+    return common::dumpFile(input, document, walkAnimation);
   }
   if (form == common::Form::svg)
-    return common::dumpFile(path, *makeSvgPrinter(path), walkAnimation, opened);
-  return common::dumpFile(path, *makeTextPrinter(path), walkAnimation, opened);
+    return common::dumpFile(input, *makeSvgPrinter(path), walkAnimation);
+  return common::dumpFile(input, *makeTextPrinter(path), walkAnimation);
 }
 
-int reverse(const char* document, const char* output, std::string* written) {
-  return common::writeFromDocument(
-      document, output, kDocument,
-      [](common::Walk& walk) { return common::checkStopOf(walkAnimation(walk)); }, written);
+int reverse(common::ByteSource& document, std::string_view name, common::ByteSink& file) {
+  return common::readDocument(document, name, kDocument,
+                              [](common::Walk& walk) { return common::checkStopOf(walkAnimation(walk)); }, file);
 }
 
 }  // namespace bafdump

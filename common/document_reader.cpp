@@ -1,11 +1,9 @@
 #include "document_reader.hpp"
 
 #include <bit>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -658,49 +656,15 @@ std::uint64_t DocumentFieldReader::readHex(const RefusalText& where, std::uint64
 
 namespace {
 
-// Closes a document's file, never standard input.
-struct DocumentFile {
-  DocumentFile(std::FILE* opened, bool owns) : file(opened), owned(owns) {}
-  std::FILE* file;
-  bool owned;
-  DocumentFile(const DocumentFile&) = delete;
-  DocumentFile& operator=(const DocumentFile&) = delete;
-  ~DocumentFile() {
-    if (file != nullptr && owned) std::fclose(file);
-  }
-};
-
-// The document from a file, or from standard input; nothing, with the reason, when it cannot be.
-std::FILE* openDocument(const char* path, std::string& reason) {
-  if (std::string_view(path) == "-") return standardInputAsBytes();
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    reason = std::strerror(EISDIR);
-    return nullptr;
-  }
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) reason = std::strerror(errno);
-  return file;
-}
-
-void printRefusal(const std::string& document, const JsonError& error) {
+void printRefusal(std::string_view document, const JsonError& error) {
   printErrorLine("***ERROR ", document, ":", error.at.line, ":", error.at.column,
                  error.pointer.empty() ? "" : " ", error.pointer, ": ", error.message);
 }
 
-// The bytes of a file kept in memory.
-class StringSink final : public ByteSink {
- public:
-  explicit StringSink(std::string& bytes) : bytes_(bytes) {}
-  void write(std::string_view bytes) override { bytes_ += bytes; }
+}  // namespace
 
- private:
-  std::string& bytes_;
-};
-
-// Reads the document through the walk into `out`; false after the refusal's line.
-bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& format,
-                  const DocumentWalk& walk, ByteSink& out) {
+int readDocument(ByteSource& in, std::string_view name, const DocumentFormat& format,
+                 const DocumentWalk& walk, ByteSink& out) {
   try {
     JsonReader json(in);
     DocumentFieldReader reader(json, format, out);
@@ -716,33 +680,23 @@ bool readDocument(std::FILE* in, const std::string& name, const DocumentFormat& 
     }
   } catch (const JsonError& error) {
     printRefusal(name, error);
-    return false;
+    return 1;
   }
-  return true;
+  return 0;
 }
 
-}  // namespace
-
-int writeFromDocument(const char* documentPath, const char* outputPath,
-                      const DocumentFormat& format, const DocumentWalk& walk,
-                      std::string* written) {
-  const bool fromInput = std::string_view(documentPath) == "-";
-  if (written == nullptr && std::string_view(outputPath) == "-") {
+int writeFromDocument(const char* documentPath, const char* outputPath, ReverseRun reverse) {
+  if (std::string_view(outputPath) == "-") {
     printErrorLine("***ERROR -r writes a file: give OUTPUT a file name, not -");
     return 1;
   }
-  std::string reason;
-  const DocumentFile in{openDocument(documentPath, reason), !fromInput};
-  if (in.file == nullptr) {
-    printErrorLine("***ERROR cannot open ", documentPath, ": ", reason);
+  InputFile in(documentPath, true);
+  if (const std::optional<std::string> failure = in.open()) {
+    printErrorLine("***ERROR cannot open ", documentPath, ": ", *failure);
     return 1;
   }
-  const std::string documentName = fromInput ? "(standard input)" : documentPath;
-  if (written != nullptr) {
-    StringSink memory(*written);
-    return readDocument(in.file, documentName, format, walk, memory) ? 0 : 1;
-  }
-  const std::optional<FileIdentity> document = fromInput ? std::nullopt : identityAt(documentPath);
+  const std::optional<FileIdentity> document =
+      in.isStandardInput() ? std::nullopt : identityAt(documentPath);
   if (document && identityAt(outputPath) == document) {
     printErrorLine("***ERROR ", outputPath,
                    " is the document itself: write the file under another name");
@@ -754,14 +708,18 @@ int writeFromDocument(const char* documentPath, const char* outputPath,
     printErrorLine("***ERROR cannot create ", outputPath, ": ", failure.reason);
     return 1;
   }
-  if (!readDocument(in.file, documentName, format, walk, out)) {
-    return 1;
-  }
+  if (reverse(in, in.isStandardInput() ? "(standard input)" : documentPath, out) != 0) return 1;
   if (!out.commit(failure)) {
     printErrorLine("***ERROR cannot write ", outputPath, ": ", failure.reason);
     return 1;
   }
   return 0;
+}
+
+int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse) {
+  if (line.has("--reverse")) return writeFromDocument(line.operands[0], line.operands[1], reverse);
+  InputFile input(line.operands[0], false);
+  return dump(input, line.operands[0], formOf(line));
 }
 
 }  // namespace common

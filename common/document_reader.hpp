@@ -26,6 +26,7 @@
 #include "json_reader.hpp"
 #include "walk.hpp"
 #include "output_file.hpp"
+#include "report_form.hpp"
 
 namespace common {
 
@@ -141,12 +142,14 @@ class DocumentFieldReader final : public FieldReader {
 // stopped it (checkStopOf), or nothing.
 using DocumentWalk = std::function<std::string(Walk& walk)>;
 
+// Reads the document `in` (named `name` in a refusal's line) through the walk, writing the file it
+// describes to `out`. Returns the exit code: 0 when written, 1 after one "***ERROR" line.
+int readDocument(ByteSource& in, std::string_view name, const DocumentFormat& format,
+                 const DocumentWalk& walk, ByteSink& out);
+
 // Writes the file that the document at `documentPath` ("-": standard input) describes to
-// `outputPath`, replacing it only once the whole document is taken. Its bytes go to `written`
-// instead when given (the fuzzing harnesses keep the file in memory), and no file is touched.
-// Returns the exit code: 0 when written, 1 after one "***ERROR" line.
-int writeFromDocument(const char* documentPath, const char* outputPath,
-                      const DocumentFormat& format, const DocumentWalk& walk,
-                      std::string* written);
+// `outputPath` through `reverse`, replacing it only once the whole document is taken. Returns the
+// exit code: 0 when written, 1 after one "***ERROR" line.
+int writeFromDocument(const char* documentPath, const char* outputPath, ReverseRun reverse);
 
 }  // namespace common

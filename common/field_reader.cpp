@@ -2,10 +2,9 @@
 
 #include <array>
 #include <bit>
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <filesystem>
 
 
 namespace common {
@@ -72,21 +71,44 @@ float StreamFieldReader::real(Place) {
 
 void StreamFieldReader::text(char* out, std::size_t count, Place) {
   fieldStart_ = offset_;
-  // Straight from the stream's buffer, without a stream sentry for every field.
-  const auto wanted = static_cast<std::streamsize>(count);
-  const std::streamsize got = in_.rdbuf()->sgetn(out, wanted);
-  offset_ += static_cast<std::uint64_t>(got);
-  if (got != wanted)
-    throw FileEndsEarly{std::string(out, static_cast<std::size_t>(got))};
+  const std::size_t got = read(out, count).value_or(0);
+  offset_ += got;
+  if (got != count) throw FileEndsEarly{std::string(out, got)};
+}
+
+StreamFieldReader::StreamFieldReader(ByteSource& in)
+    : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
+
+std::optional<std::size_t> StreamFieldReader::read(char* out, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    if (begin_ == end_) {
+      begin_ = 0;
+      end_ = in_.read(buffer_.get(), kBufferBytes).value_or(0);
+      if (end_ == 0) break;
+    }
+    const std::size_t piece = std::min(count - done, end_ - begin_);
+    std::memcpy(out + done, buffer_.get() + begin_, piece);
+    begin_ += piece;
+    done += piece;
+  }
+  return done;
+}
+
+void StreamFieldReader::fill(std::size_t count) {
+  if (end_ - begin_ >= count) return;
+  std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+  end_ -= begin_;
+  begin_ = 0;
+  end_ += in_.read(buffer_.get() + end_, kBufferBytes - end_).value_or(0);
 }
 
 Unread StreamFieldReader::describeUnread() {
-  std::array<char, kUnreadShown> start{};
-  const std::streamsize got = in_.rdbuf()->sgetn(start.data(), start.size());
-  const std::streamoff end = in_.rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
-  in_.rdbuf()->pubseekpos(static_cast<std::streamoff>(offset_), std::ios::in);
-  return {end < 0 ? 0 : static_cast<std::uint64_t>(end) - offset_,
-          std::string(start.data(), static_cast<std::size_t>(got)), &in_};
+  // The first bytes are looked at where they wait: they are the first of the rest too.
+  fill(kUnreadShown);
+  const std::uint64_t size = in_.size();
+  return {size > offset_ ? size - offset_ : 0,
+          std::string(buffer_.get() + begin_, std::min(kUnreadShown, end_ - begin_)), this};
 }
 
 std::uint32_t StreamFieldReader::littleEndian(std::size_t size) {
@@ -95,14 +117,6 @@ std::uint32_t StreamFieldReader::littleEndian(std::size_t size) {
   std::uint32_t value = 0;
   for (std::size_t i = size; i-- > 0;) value = (value << 8) | raw[i];
   return value;
-}
-
-std::optional<std::string> openInputStream(const char* path, std::ifstream& file) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return std::strerror(EISDIR);
-  file.open(path, std::ios::in | std::ios::binary);
-  if (!file) return std::strerror(errno);
-  return std::nullopt;
 }
 
 std::string isNot(std::string_view what, std::int64_t value, std::int64_t expected) {

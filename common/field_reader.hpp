@@ -7,12 +7,13 @@
 // (DocumentFieldReader, document_reader.hpp): one walk serves both directions.
 
 #include <cstdint>
-#include <fstream>
-#include <istream>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "file_system.hpp"
 
 namespace common {
 
@@ -50,7 +51,7 @@ constexpr std::size_t kUnreadShown = 16;
 struct Unread {
   std::uint64_t count = 0;
   std::string firstBytes;  // at most kUnreadShown
-  std::istream* rest = nullptr;
+  ByteSource* rest = nullptr;
 };
 
 // The reasons of the checks: "the header is 2, not 1", "the name length 129 is above 128".
@@ -83,23 +84,31 @@ class FieldReader {
   std::uint64_t fieldStart_ = 0;
 };
 
-// The fields of a file.
-class StreamFieldReader final : public FieldReader {
+// The fields of a file, read from `in` (opened) through a buffer of its own. It hands on the
+// bytes after the last field as a source of its own.
+class StreamFieldReader final : public FieldReader, private ByteSource {
  public:
-  explicit StreamFieldReader(std::istream& in) : in_(in) {}
+  explicit StreamFieldReader(ByteSource& in);
   std::int64_t integer(FieldType type, Place place) override;
   float real(Place place) override;
   void text(char* out, std::size_t count, Place place) override;
   Unread describeUnread() override;
 
  private:
+  static constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
+
   std::uint32_t littleEndian(std::size_t size);
+  // The rest of the file, from where reading stands.
+  std::optional<std::string> open() override { return std::nullopt; }
+  std::optional<std::size_t> read(char* out, std::size_t count) override;
+  std::uint64_t size() override { return in_.size(); }
+  // Makes `count` bytes wait in the buffer, or as many as the file still holds.
+  void fill(std::size_t count);
 
-  std::istream& in_;
+  ByteSource& in_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t begin_ = 0;  // the bytes waiting in the buffer
+  std::size_t end_ = 0;
 };
-
-// Opens `path` for reading as raw bytes, never creating it. Nothing when it opened, else the
-// reason in the C library's words (a directory is refused as one).
-std::optional<std::string> openInputStream(const char* path, std::ifstream& file);
 
 }  // namespace common

@@ -6,10 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace common {
@@ -56,12 +56,15 @@ class File {
   // Writes the segments one after another at the file's position, in as few calls as the
   // platform allows; false on an error.
   bool write(std::span<const Segment> segments);
+  // Writes `size` bytes at `offset`; false on an error.
+  bool writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size);
   std::optional<std::uint64_t> size();
   std::optional<FileIdentity> identity();
   void close();
 
  private:
   friend File openForReading(const std::string& path, SystemError& failure);
+  friend File openForUpdate(const std::string& path, SystemError& failure);
   friend File createForWriting(const std::string& path, SystemError& failure);
   friend File createNew(const std::string& path, SystemError& failure);
   friend std::optional<FileIdentity> identityAt(const std::string& path);
@@ -75,6 +78,9 @@ class File {
 // back. A directory is refused. On failure the file is not open and `failure` says why.
 File openForReading(const std::string& path, SystemError& failure);
 
+// An existing file for reading and writing in place, never created; a directory is refused.
+File openForUpdate(const std::string& path, SystemError& failure);
+
 // A new file for writing, or an existing one emptied; others may write to it meanwhile.
 File createForWriting(const std::string& path, SystemError& failure);
 
@@ -84,8 +90,9 @@ File createNew(const std::string& path, SystemError& failure);
 // Puts the file at `from` in the place of `to`, replacing any file there, in one step.
 bool replaceFile(const std::string& from, const std::string& to, SystemError& failure);
 
-// Standard input as the bytes it holds: no line ends translated.
-std::FILE* standardInputAsBytes();
+
+// Standard input read as the bytes it holds: no line ends translated.
+void setStandardInputToBytes();
 
 // The identity of the file at `path`, if there is one.
 std::optional<FileIdentity> identityAt(const std::string& path);
@@ -97,5 +104,65 @@ bool isDirectory(const std::string& path);
 
 // Why the last failed read, write or size query of this thread failed.
 SystemError lastSystemError();
+
+// Bytes read front to back: a file, standard input, or bytes held in memory, which is how the
+// fuzzing harnesses hand a tool its input.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Starts again at the first byte: nothing when the bytes can be read, else why not. A
+  // directory is refused.
+  virtual std::optional<std::string> open() = 0;
+  // Up to `size` bytes into `buffer`, fewer only at the end; nothing where reading fails
+  // (lastSystemError says why).
+  virtual std::optional<std::size_t> read(char* buffer, std::size_t size) = 0;
+  // How many bytes there are in all; standard input cannot tell and says 0.
+  virtual std::uint64_t size() = 0;
+};
+
+// Where the bytes of a file being written go, in file order.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void write(std::string_view bytes) = 0;
+};
+
+// The file at `path`, or standard input for "-" when `dashIsInput`: its bytes as they are, no
+// line ends translated.
+class InputFile final : public ByteSource {
+ public:
+  InputFile(std::string path, bool dashIsInput) : path_(std::move(path)), dashIsInput_(dashIsInput) {}
+  std::optional<std::string> open() override;
+  std::optional<std::size_t> read(char* buffer, std::size_t size) override;
+  std::uint64_t size() override;
+  bool isStandardInput() const { return dashIsInput_ && path_ == "-"; }
+
+ private:
+  std::string path_;
+  bool dashIsInput_;
+  File file_;
+  std::uint64_t position_ = 0;
+};
+
+class BytesInMemory final : public ByteSource {
+ public:
+  explicit BytesInMemory(std::string_view bytes) : bytes_(bytes) {}
+  std::optional<std::string> open() override;
+  std::optional<std::size_t> read(char* buffer, std::size_t size) override;
+  std::uint64_t size() override { return bytes_.size(); }
+
+ private:
+  std::string_view bytes_;
+  std::size_t position_ = 0;
+};
+
+class BytesKept final : public ByteSink {
+ public:
+  explicit BytesKept(std::string& bytes) : bytes_(bytes) {}
+  void write(std::string_view bytes) override { bytes_ += bytes; }
+
+ private:
+  std::string& bytes_;
+};
 
 }  // namespace common

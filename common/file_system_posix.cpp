@@ -47,6 +47,18 @@ std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buff
   return done;
 }
 
+bool File::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t wrote =
+        pwrite(descriptor(handle_), bytes + done, size - done, static_cast<off_t>(offset + done));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
 bool File::write(std::span<const Segment> segments) {
   std::array<iovec, kMostSegmentsPerCall> batch{};
   std::size_t next = 0;  // the first segment not wholly written
@@ -102,6 +114,13 @@ File openForReading(const std::string& path, SystemError& failure) {
   return file;
 }
 
+File openForUpdate(const std::string& path, SystemError& failure) {
+  // A directory opened for writing fails with EISDIR.
+  File file(open(path.c_str(), O_RDWR));
+  if (!file.isOpen()) failure = errorOf(errno);
+  return file;
+}
+
 File createForWriting(const std::string& path, SystemError& failure) {
   File file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
   if (!file.isOpen()) failure = errorOf(errno);
@@ -120,9 +139,7 @@ bool replaceFile(const std::string& from, const std::string& to, SystemError& fa
   return false;
 }
 
-std::FILE* standardInputAsBytes() {
-  return stdin;
-}
+void setStandardInputToBytes() {}
 
 std::optional<FileIdentity> identityAt(const std::string& path) {
   struct stat info {};

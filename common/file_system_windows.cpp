@@ -92,6 +92,20 @@ bool isDirectory(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// An existing file, shared with readers and writers as the C library's files are.
+HANDLE openExisting(const std::string& path, DWORD access, DWORD flags, SystemError& failure) {
+  const std::wstring wide = widePath(path);
+  const HANDLE handle = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD number = GetLastError();
+    // Windows opens no directory as a file and says only "access denied".
+    failure = isDirectory(wide) ? SystemError{static_cast<int>(number), std::strerror(EISDIR)}
+                                : errorOf(number);
+  }
+  return handle;
+}
+
 }  // namespace
 
 std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buffer,
@@ -111,6 +125,22 @@ std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buff
     done += got;
   }
   return done;
+}
+
+bool File::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + done);
+    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    DWORD wrote = 0;
+    if (!WriteFile(nativeHandle(handle_), bytes + done, want, &wrote, &at) || wrote == 0) {
+      return false;
+    }
+    done += wrote;
+  }
+  return true;
 }
 
 // Windows gathers writes only for unbuffered files of whole pages, so small segments are
@@ -152,16 +182,12 @@ void File::close() {
 }
 
 File openForReading(const std::string& path, SystemError& failure) {
-  const std::wstring wide = widePath(path);
-  const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD number = GetLastError();
-    // Windows opens no directory as a file and says only "access denied".
-    failure = isDirectory(wide) ? SystemError{static_cast<int>(number), std::strerror(EISDIR)}
-                                : errorOf(number);
-  }
-  return File(portableHandle(handle));
+  return File(portableHandle(openExisting(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN, failure)));
+}
+
+File openForUpdate(const std::string& path, SystemError& failure) {
+  return File(portableHandle(
+      openExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL, failure)));
 }
 
 File createForWriting(const std::string& path, SystemError& failure) {
@@ -187,9 +213,8 @@ bool replaceFile(const std::string& from, const std::string& to, SystemError& fa
   return false;
 }
 
-std::FILE* standardInputAsBytes() {
+void setStandardInputToBytes() {
   _setmode(_fileno(stdin), _O_BINARY);
-  return stdin;
 }
 
 std::optional<FileIdentity> identityAt(const std::string& path) {

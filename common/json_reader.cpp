@@ -86,7 +86,7 @@ int hexDigitValue(int c) {
   return -1;
 }
 
-JsonReader::JsonReader(std::FILE* in, std::size_t bufferBytes)
+JsonReader::JsonReader(ByteSource& in, std::size_t bufferBytes)
     : in_(in),
       buffer_(std::make_unique_for_overwrite<char[]>(bufferBytes)),
       bufferBytes_(bufferBytes) {
@@ -179,13 +179,11 @@ bool JsonReader::refill() {
   if (inBuffer(key_)) key_ = keyKept_.assign(key_);
   if (inBuffer(number_)) number_ = numberKept_.assign(number_);
   consumed_ += static_cast<std::uint64_t>(end_ - start_);
-  const std::size_t got = std::fread(buffer_.get(), 1, bufferBytes_, in_);
+  const std::optional<std::size_t> got = in_.read(buffer_.get(), bufferBytes_);
+  if (!got) failHere("the document cannot be read: " + lastSystemError().reason);
   start_ = at_ = buffer_.get();
-  end_ = start_ + got;
-  if (got == 0 && std::ferror(in_)) {
-    failHere(std::string("the document cannot be read: ") + std::strerror(errno));
-  }
-  return got > 0;
+  end_ = start_ + *got;
+  return *got > 0;
 }
 
 TextPosition JsonReader::here() const {

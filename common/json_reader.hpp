@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "file_system.hpp"
+
 namespace common {
 
 // Where a token begins: 1-based line and column, the column counted in characters.
@@ -48,7 +50,7 @@ class JsonReader {
   };
 
   // Reads `in` a buffer of `bufferBytes` at a time.
-  explicit JsonReader(std::FILE* in, std::size_t bufferBytes = std::size_t{64} << 10);
+  explicit JsonReader(ByteSource& in, std::size_t bufferBytes = std::size_t{64} << 10);
 
   // The next token. A string value is read as it is asked for: stringValue(), stringPieces(),
   // or skipped when the next token is read.
@@ -104,7 +106,7 @@ class JsonReader {
   void appendMultiByte(std::string& piece, unsigned char lead);
   void finishValue();
 
-  std::FILE* in_;
+  ByteSource& in_;
   // Left unset until read into: a small document costs no 64 KiB of zeros.
   std::unique_ptr<char[]> buffer_;
   std::size_t bufferBytes_;

@@ -4,7 +4,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <istream>
 
 #include "report.hpp"
 
@@ -186,12 +185,12 @@ void JsonReport::endMember(const EndMember& end) {
 
 // Every byte after the last field, read and written a piece at a time, so that a file with any
 // number of them is written back whole in the same memory.
-void JsonReport::unreadBytes(std::istream& rest) {
+void JsonReport::unreadBytes(ByteSource& rest) {
   json_.key("bytes");
   json_.beginHex();
   std::array<char, 4096> piece{};
-  for (std::streamsize got = 0; (got = rest.rdbuf()->sgetn(piece.data(), piece.size())) > 0;) {
-    json_.hexPart(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+  for (std::size_t got = 0; (got = rest.read(piece.data(), piece.size()).value_or(0)) > 0;) {
+    json_.hexPart(std::string_view(piece.data(), got));
   }
   json_.endHex();
 }

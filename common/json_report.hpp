@@ -86,7 +86,7 @@ class JsonReport {
   void open(Kind kind, std::string_view key, std::uint64_t offset);
   // A field is an object of its own, closed before anything else is written.
   void beginField(std::string_view key, Span span);
-  void unreadBytes(std::istream& rest);
+  void unreadBytes(ByteSource& rest);
   // The failure that ends a dump with exit code 1 also goes to standard error, as one line.
   void printEndsEarly(std::uint64_t offset, const std::string& field) const;
 

@@ -12,13 +12,6 @@
 
 namespace common {
 
-// Where the bytes of a file being written go, in file order.
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  virtual void write(std::string_view bytes) = 0;
-};
-
 class OutputFile final : public ByteSink {
  public:
   explicit OutputFile(std::string path) : path_(std::move(path)) {}

@@ -3,10 +3,10 @@
 // The forms a tool prints its report in, as its command line chooses them, and what a dumper
 // does with its command line.
 
-#include <istream>
-#include <string>
+#include <string_view>
 
 #include "command_line.hpp"
+#include "file_system.hpp"
 
 namespace common {
 
@@ -20,19 +20,15 @@ inline Form formOf(const CommandLine& line) {
   return Form::text;
 }
 
-// A dumper's dump: the report of the file at `path`, in `form`. The file is read from `opened`
-// instead when given one (the fuzzing harnesses hand a dumper its bytes in memory).
-using DumpRun = int (*)(const char* path, Form form, std::istream* opened);
-// A dumper's reverse: the file a document describes, written to `output`, or kept in `written`
-// when given one.
-using ReverseRun = int (*)(const char* document, const char* output, std::string* written);
+// A dumper's dump: the report of the file `input`, named `path`, in `form`.
+using DumpRun = int (*)(ByteSource& input, const char* path, Form form);
+// A dumper's reverse: the file the document `document` (named `name` in its refusals) describes,
+// written to `file`. Returns the exit code: 0 when written, 1 after one "***ERROR" line.
+using ReverseRun = int (*)(ByteSource& document, std::string_view name, ByteSink& file);
 
 // A dumper's run: with -r, `reverse` writes the file that the document DOCUMENT describes to
 // OUTPUT; else `dump` prints the report of FILE in the form the options ask for. Returns the
 // exit code.
-inline int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse) {
-  if (line.has("--reverse")) return reverse(line.operands[0], line.operands[1], nullptr);
-  return dump(line.operands[0], formOf(line), nullptr);
-}
+int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse);
 
 }  // namespace common

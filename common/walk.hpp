@@ -195,24 +195,18 @@ class Walk {
 void printCannotOpen(std::string_view path, std::string_view reason);
 void printFileEndsEarly(std::string_view path, std::uint64_t offset, std::string_view where);
 
-// Dumps the file at `path`, or the bytes of `opened` (from the first) when given: `walk(walk)`
-// reads it field by field, handing each to the printer, and returns how it ended, unless the
-// file ends early. The printer gets `cannotOpen(reason)` or `end(ending)`, then `finish()` hands
-// what it printed on. Returns the exit code: 1 when the file cannot be opened or ends early, or
-// the report cannot be written.
+// Dumps the file `input`: `walkFile(walk)` reads it field by field, handing each to the printer,
+// and returns how it ended, unless the file ends early. The printer gets `cannotOpen(reason)` or
+// `end(ending)`, then `finish()` hands what it printed on. Returns the exit code: 1 when the file
+// cannot be opened or ends early, or the report cannot be written.
 template <typename Outcome, typename WalkFunction>
-int dumpFile(const char* path, DumpPrinter<Outcome>& printer, WalkFunction walkFile,
-             std::istream* opened) {
-  std::ifstream file;
-  if (opened != nullptr) {
-    opened->clear();
-    opened->rdbuf()->pubseekpos(0, std::ios::in);
-  } else if (const std::optional<std::string> failure = openInputStream(path, file)) {
+int dumpFile(ByteSource& input, DumpPrinter<Outcome>& printer, WalkFunction walkFile) {
+  if (const std::optional<std::string> failure = input.open()) {
     printer.cannotOpen(*failure);
     printer.finish();
     return 1;
   }
-  StreamFieldReader reader(opened != nullptr ? *opened : file);
+  StreamFieldReader reader(input);
   Walk walk(reader, printer);
   Ending<Outcome> ending;
   try {

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "common/file_system.hpp"
 #include "common/report_form.hpp"
 #include "json_check.hpp"
 #include "svg_check.hpp"
@@ -130,38 +130,17 @@ inline void requireExitCode(int exitCode) {
 // frames, takes about 10 KiB). A longer one is kept out of the corpus.
 constexpr std::size_t kMostReportBytes = std::size_t{16} << 10;
 
-// Standard input reads `bytes` while the object lives: a document handed to a tool as "-"
-// without a file written and read back.
-class InputFromMemory {
- public:
-  explicit InputFromMemory(std::string& bytes)
-      : saved_(stdin), memory_(fmemopen(bytes.data(), bytes.size(), "r")) {
-    if (memory_ == nullptr) std::abort();
-    stdin = memory_;
-  }
-  ~InputFromMemory() {
-    stdin = saved_;
-    std::fclose(memory_);
-  }
-  InputFromMemory(const InputFromMemory&) = delete;
-  InputFromMemory& operator=(const InputFromMemory&) = delete;
-
- private:
-  std::FILE* saved_;
-  std::FILE* memory_;
-};
-
-// Runs a dumper on the input, handed to it in memory as the file `name` of the own folder, as
-// `dump(path, form, input)`, in each form: the same exit code, a valid document, and for a dumper
-// that `draws`, a valid SVG picture. Then `reverse("-", ...)` writes the document, read from
-// standard input, back into memory: that must succeed in silence and give the input, byte for
-// byte. No file is written or read: a system call costs more than a small input's walk.
+// Runs a dumper on the input, handed to it in memory under the name of the file `name` of the own
+// folder, in each form: the same exit code, a valid document, and for a dumper that `draws`, a
+// valid SVG picture. Then `reverse` writes the document, handed to it in memory, back into
+// memory: that must succeed in silence and give the input, byte for byte. No file is written or
+// read: a system call costs more than a small input's walk.
 inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* name,
                      common::DumpRun dump, common::ReverseRun reverse, bool draws) {
   static const std::string path = (ownFolder() / name).string();
   const std::string_view bytes = asText(data, size);
-  std::istringstream input{std::string(bytes)};
-  const int exitCode = dump(path.c_str(), common::Form::text, &input);
+  common::BytesInMemory input(bytes);
+  const int exitCode = dump(input, path.c_str(), common::Form::text);
   requireExitCode(exitCode);
   std::fflush(stdout);
   // An input whose report is this long is no use to the fuzzer: left out of its corpus.
@@ -171,22 +150,21 @@ inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* nam
   }
   capturedOutput().clear();
   if (draws) {
-    if (dump(path.c_str(), common::Form::svg, &input) != exitCode) std::abort();
+    if (dump(input, path.c_str(), common::Form::svg) != exitCode) std::abort();
     std::fflush(stdout);
     if (!isSvgDocument(capturedOutput())) std::abort();
     capturedOutput().clear();
   }
-  if (dump(path.c_str(), common::Form::json, &input) != exitCode) std::abort();
+  if (dump(input, path.c_str(), common::Form::json) != exitCode) std::abort();
   std::fflush(stdout);
   std::string document;
   document.swap(capturedOutput());
   if (!isReportDocument(document)) std::abort();
   std::string writtenBack;
   writtenBack.reserve(size);
-  {
-    const InputFromMemory standardInput(document);
-    if (reverse("-", "written-back", &writtenBack) != 0) std::abort();
-  }
+  common::BytesInMemory documentBytes(document);
+  common::BytesKept fileBytes(writtenBack);
+  if (reverse(documentBytes, "(the document)", fileBytes) != 0) std::abort();
   std::fflush(stdout);
   if (!capturedOutput().empty() || writtenBack != bytes) std::abort();
   capturedOutput().swap(document);  // its room serves the next run

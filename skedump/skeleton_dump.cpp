@@ -61,18 +61,17 @@ Ending walkSkeleton(common::Walk& walk) {
 
 }  // namespace
 
-int run(const char* path, common::Form form, std::istream* opened) {
+int run(common::ByteSource& input, const char* path, common::Form form) {
   if (form == common::Form::json) {
     common::DumpDocument<Outcome> document(kDocument.format, path, kOutcomeNames);
-    return common::dumpFile(path, document, walkSkeleton, opened);
+    return common::dumpFile(input, document, walkSkeleton);
   }
-  return common::dumpFile(path, *makeTextPrinter(path), walkSkeleton, opened);
+  return common::dumpFile(input, *makeTextPrinter(path), walkSkeleton);
 }
 
-int reverse(const char* document, const char* output, std::string* written) {
-  return common::writeFromDocument(
-      document, output, kDocument,
-      [](common::Walk& walk) { return common::checkStopOf(walkSkeleton(walk)); }, written);
+int reverse(common::ByteSource& document, std::string_view name, common::ByteSink& file) {
+  return common::readDocument(document, name, kDocument,
+                              [](common::Walk& walk) { return common::checkStopOf(walkSkeleton(walk)); }, file);
 }
 
 }  // namespace skedump

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <optional>
 
@@ -76,10 +75,9 @@ std::unique_ptr<Printer> makeTextPrinter(const char* path);
 
 // The walk of a skin file, which its picture may take more than once.
 using SkinWalk = Ending (*)(common::Walk& walk);
-// Draws the skin at `path` as an SVG picture on standard output: three views of the positions,
+// Draws the skin `input`, named `path`, as an SVG picture on standard output: three views of the positions,
 // coloured by bone. Its scale depends on every position, so the file is walked once to survey it,
-// and a file of many vertices once more a view. The file is read from `opened` when given.
-// Returns the exit code of the dump.
-int drawSkin(const char* path, SkinWalk walk, std::istream* opened);
+// and a file of many vertices once more a view. Returns the exit code of the dump.
+int drawSkin(common::ByteSource& input, const char* path, SkinWalk walk);
 
 }  // namespace skndump

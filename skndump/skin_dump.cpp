@@ -96,19 +96,18 @@ Ending walkSkin(common::Walk& walk) {
 
 }  // namespace
 
-int run(const char* path, common::Form form, std::istream* opened) {
+int run(common::ByteSource& input, const char* path, common::Form form) {
   if (form == common::Form::json) {
     common::DumpDocument<Outcome> document(kDocument.format, path, kOutcomeNames);
-    return common::dumpFile(path, document, walkSkin, opened);
+    return common::dumpFile(input, document, walkSkin);
   }
-  if (form == common::Form::svg) return drawSkin(path, walkSkin, opened);
-  return common::dumpFile(path, *makeTextPrinter(path), walkSkin, opened);
+  if (form == common::Form::svg) return drawSkin(input, path, walkSkin);
+  return common::dumpFile(input, *makeTextPrinter(path), walkSkin);
 }
 
-int reverse(const char* document, const char* output, std::string* written) {
-  return common::writeFromDocument(
-      document, output, kDocument,
-      [](common::Walk& walk) { return common::checkStopOf(walkSkin(walk)); }, written);
+int reverse(common::ByteSource& document, std::string_view name, common::ByteSink& file) {
+  return common::readDocument(document, name, kDocument,
+                              [](common::Walk& walk) { return common::checkStopOf(walkSkin(walk)); }, file);
 }
 
 }  // namespace skndump

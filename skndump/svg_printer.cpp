@@ -510,10 +510,10 @@ void writeLegend(common::SvgWriter& svg, const Survey& survey) {
 
 }  // namespace
 
-int drawSkin(const char* path, SkinWalk walk, std::istream* opened) {
+int drawSkin(common::ByteSource& input, const char* path, SkinWalk walk) {
   Survey survey;
   SurveyPrinter surveyPrinter(path, survey);
-  int code = common::dumpFile(path, surveyPrinter, walk, opened);
+  int code = common::dumpFile(input, surveyPrinter, walk);
   survey.rankBones();
   common::SvgWriter svg(stdout);
   svg.begin(kWidth, kLegendTop + legendRows(survey) * kLegendRow + kMargin);
@@ -527,7 +527,7 @@ int drawSkin(const char* path, SkinWalk walk, std::istream* opened) {
       printer.drawKept();
     } else {
       // A file that is gone by now leaves the views it had.
-      code = std::max(code, common::dumpFile(path, printer, walk, opened));
+      code = std::max(code, common::dumpFile(input, printer, walk));
     }
     printer.finishView();
   }

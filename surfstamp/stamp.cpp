@@ -15,17 +15,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/file_system.hpp"
 #include "material_id.hpp"
 #include "printer.hpp"
 #include "run.hpp"
@@ -60,12 +58,12 @@ struct ChunkPlan {
   std::int64_t nextChunk = 0;
 };
 
-// The open model file, read and written at absolute offsets through one stream.
+// The open model file, read and written at absolute offsets.
 class ModelFile {
  public:
-  ModelFile(std::fstream& stream, std::string path) : stream_(stream), path_(std::move(path)) {
-    stream_.seekg(0, std::ios::end);
-    size_ = stream_.tellg();
+  ModelFile(common::File file, std::string path)
+      : file_(std::move(file)), path_(std::move(path)) {
+    size_ = static_cast<std::int64_t>(file_.size().value_or(0));
   }
 
   std::int64_t size() const { return size_; }
@@ -75,20 +73,19 @@ class ModelFile {
   std::int32_t i32At(std::int64_t offset) { return static_cast<std::int32_t>(readAt<4>(offset)); }
 
   void readAt(std::int64_t offset, std::span<char> bytes) {
-    stream_.seekg(offset);
-    stream_.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!stream_) throw Refusal{path_ + ": reading at byte " + std::to_string(offset) + " failed"};
+    const std::optional<std::size_t> got = file_.readAt(
+        static_cast<std::uint64_t>(offset), reinterpret_cast<std::uint8_t*>(bytes.data()),
+        bytes.size());
+    if (got != bytes.size()) {
+      throw Refusal{path_ + ": reading at byte " + std::to_string(offset) + " failed"};
+    }
   }
 
   void writeAt(std::int64_t offset, std::span<const char> bytes) {
-    stream_.seekp(offset);
-    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!stream_) throw Refusal{path_ + ": writing at byte " + std::to_string(offset) + " failed"};
-  }
-
-  void flush() {
-    stream_.flush();
-    if (!stream_) throw Refusal{path_ + ": writing failed: " + std::strerror(errno)};
+    if (!file_.writeAt(static_cast<std::uint64_t>(offset),
+                       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
+      throw Refusal{path_ + ": writing at byte " + std::to_string(offset) + " failed"};
+    }
   }
 
  private:
@@ -102,7 +99,7 @@ class ModelFile {
     return value;
   }
 
-  std::fstream& stream_;
+  common::File file_;
   std::string path_;
   std::int64_t size_ = 0;
 };
@@ -243,7 +240,6 @@ void stampAll(ModelFile& file, std::int32_t modelCount, std::int64_t firstChunk,
   for (std::int32_t model = 0; model < modelCount; ++model) {
     stampChunk(file, plans[static_cast<std::size_t>(model)], stamping, window);
   }
-  if (!stamping.dryRun) file.flush();
 }
 
 // The tool's documented outcomes; refusals of damaged files are thrown as Refusal.
@@ -267,17 +263,14 @@ Outcome stampFile(ModelFile& file, MaterialIdArgument id, bool dryRun, Printer& 
 
 // Opens the model for reading and writing, or for reading alone in a dry run, and stamps it.
 Outcome openAndStamp(const char* path, MaterialIdArgument id, bool dryRun, Printer& printer) {
-  const std::string access = dryRun ? " for reading: " : " for reading and writing: ";
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    throw Refusal{"cannot open " + std::string(path) + access + std::strerror(EISDIR)};
+  common::SystemError failure;
+  common::File opened =
+      dryRun ? common::openForReading(path, failure) : common::openForUpdate(path, failure);
+  if (!opened.isOpen()) {
+    const std::string access = dryRun ? " for reading: " : " for reading and writing: ";
+    throw Refusal{"cannot open " + std::string(path) + access + failure.reason};
   }
-  // in | out opens an existing file without truncating it, and never creates one.
-  const auto mode =
-      dryRun ? std::ios::in | std::ios::binary : std::ios::in | std::ios::out | std::ios::binary;
-  std::fstream stream(path, mode);
-  if (!stream) throw Refusal{"cannot open " + std::string(path) + access + std::strerror(errno)};
-  ModelFile file(stream, path);
+  ModelFile file(std::move(opened), path);
   return stampFile(file, id, dryRun, printer);
 }
 

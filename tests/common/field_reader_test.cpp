@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 namespace {
@@ -14,7 +13,7 @@ namespace {
 using common::FieldType;
 
 TEST(FieldReader, ReadsLittleEndianFieldsAndKnowsWhereEachLies) {
-  std::istringstream file(std::string("\xfe\xff\xff\xff\x34\x12\x80\x00\x00\xc0\x3f", 11));
+  common::BytesInMemory file(std::string_view("\xfe\xff\xff\xff\x34\x12\x80\x00\x00\xc0\x3f", 11));
   common::StreamFieldReader reader(file);
   EXPECT_EQ(reader.integer(FieldType::i32, {}), -2);
   EXPECT_EQ(reader.integer(FieldType::u16, {}), 0x1234);
@@ -26,7 +25,7 @@ TEST(FieldReader, ReadsLittleEndianFieldsAndKnowsWhereEachLies) {
 }
 
 TEST(FieldReader, AShortReadKeepsTheBytesItGot) {
-  std::istringstream file(std::string("\x01\x02\x03", 3));
+  common::BytesInMemory file(std::string_view("\x01\x02\x03", 3));
   common::StreamFieldReader reader(file);
   reader.integer(FieldType::u16, {});
   try {
@@ -41,7 +40,7 @@ TEST(FieldReader, AShortReadKeepsTheBytesItGot) {
 TEST(FieldReader, DescribesTheBytesNoFieldAccountsFor) {
   std::string bytes(40, '\x07');
   bytes[2] = '\x01';
-  std::istringstream file(bytes);
+  common::BytesInMemory file(bytes);
   common::StreamFieldReader reader(file);
   reader.integer(FieldType::u16, {});
   const common::Unread unread = reader.describeUnread();
@@ -75,7 +74,7 @@ TEST(Walk, ShowsAScopeWithItsFirstFieldAndPlacesAStopInTheDocument) {
   constexpr Scope kRuns{Scope::Kind::array, "runs"};
   constexpr Scope kRun{Scope::Kind::record, {}, {}, false, true};
   constexpr Field kWord{"word", "word", FieldType::u16};
-  std::istringstream file(std::string("\x01\x00\x02\x00\x03", 5));
+  common::BytesInMemory file(std::string_view("\x01\x00\x02\x00\x03", 5));
   common::StreamFieldReader reader(file);
   Trace trace;
   common::Walk walk(reader, trace);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,26 +12,10 @@ namespace {
 
 using Token = common::JsonReader::Token;
 
-// A stream of `text`, read back from the start.
-class TextStream {
- public:
-  explicit TextStream(const std::string& text) : file_(std::tmpfile()) {
-    std::fwrite(text.data(), 1, text.size(), file_);
-    std::rewind(file_);
-  }
-  ~TextStream() { std::fclose(file_); }
-  TextStream(const TextStream&) = delete;
-  TextStream& operator=(const TextStream&) = delete;
-  std::FILE* get() const { return file_; }
-
- private:
-  std::FILE* file_;
-};
-
 // Every token as text: its kind, what it holds, and its line and column.
 std::vector<std::string> tokensOf(const std::string& document, std::size_t bufferBytes) {
-  TextStream in(document);
-  common::JsonReader reader(in.get(), bufferBytes);
+  common::BytesInMemory in(document);
+  common::JsonReader reader(in, bufferBytes);
   std::vector<std::string> tokens;
   for (Token token = reader.next();; token = reader.next()) {
     const common::TextPosition at = reader.position();
@@ -73,9 +56,9 @@ std::vector<std::string> tokensOf(const std::string& document, std::size_t buffe
 }
 
 std::string errorOf(const std::string& document) {
-  TextStream in(document);
+  common::BytesInMemory in(document);
   try {
-    common::JsonReader reader(in.get(), 3);
+    common::JsonReader reader(in, 3);
     for (Token token = reader.next(); token != Token::end; token = reader.next()) {
       if (token == Token::string) reader.stringValue(1000);
     }
@@ -112,8 +95,9 @@ TEST(JsonReader, EveryTokenAndWhereItStandsWhateverTheBuffer) {
 
 TEST(JsonReader, LongStringsComeInPieces) {
   const std::string text(10000, 'h');
-  TextStream in("[\"" + text + "\", \"\\u0041\"]");
-  common::JsonReader reader(in.get(), 5);
+  const std::string document = "[\"" + text + "\", \"\\u0041\"]";
+  common::BytesInMemory in(document);
+  common::JsonReader reader(in, 5);
   ASSERT_EQ(reader.next(), Token::beginArray);
   ASSERT_EQ(reader.next(), Token::string);
   std::string pieces;
