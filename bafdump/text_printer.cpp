@@ -12,9 +12,9 @@ namespace {
 
 using common::printLine;
 
-class TextPrinter final : public Printer {
+class TextPrinter final : public common::TextReport<Outcome> {
  public:
-  explicit TextPrinter(const char* path) : path_(path) {}
+  using TextReport::TextReport;
 
   void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
     if (&scope == &kNameRecord || &scope == &kBone) enter(number, 0);
@@ -60,7 +60,7 @@ class TextPrinter final : public Printer {
         printLine("***ERROR***  name lenght > ", static_cast<int>(kMaxNameLength));
         return;
       case Outcome::fileEndsEarly:
-        fileEndsEarly(ending);
+        printEndsEarly(ending, within());
         return;
       case Outcome::complete:
         printLine();
@@ -68,10 +68,6 @@ class TextPrinter final : public Printer {
         return;
     }
   }
-
-  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
-
-  bool finish() override { return true; }  // every line was flushed as it was printed
 
  private:
   // The report's first line, once the file has opened: before its first field, or its end.
@@ -83,14 +79,14 @@ class TextPrinter final : public Printer {
     bone_ = bone;
     component_ = component;
   }
-  void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field->label);
-    if (component_ > 0) where += " of component " + std::to_string(component_);
-    if (bone_ > 0) where += " of bone " + std::to_string(bone_);
-    common::printFileEndsEarly(path_, ending.offset, where);
+  // The component and bone being read: " of component 3 of bone 2".
+  std::string within() const {
+    std::string text;
+    if (component_ > 0) text += " of component " + std::to_string(component_);
+    if (bone_ > 0) text += " of bone " + std::to_string(bone_);
+    return text;
   }
 
-  const char* path_;
   std::int64_t header_ = 0;
   bool fileShown_ = false;
   // The bone and component being read, for error lines; 0 for none.

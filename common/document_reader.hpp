@@ -1,18 +1,18 @@
 #pragma once
 
 // A dump's JSON document read back into the file it describes. The dumper's own walk pulls every
-// field from the document instead of the file: each field is looked for where the tool's JSON
-// printer, following the same walk and writing nothing, places it; its value is checked against
-// the field's type, and its bytes go to the new file. The checks, the order and the stopping
-// points are the dump's own, so a document a dump wrote comes back as the file it was made of,
-// byte for byte, and an edited one as the file its values describe.
+// field from the document instead of the file: each field is looked for at the place the walk's
+// scopes give it; its value is checked against the field's type, and its bytes go to the new
+// file. The checks, the order and the stopping points are the dump's own, so a document a dump
+// wrote comes back as the file it was made of, byte for byte, and an edited one as the file its
+// values describe. The way through the document is in document_reader.cpp, the fields' values in
+// document_values.cpp.
 //
 // What a document must hold: "format" first, then every field in file order, each as
 // {"value": ...} (or the value alone), a name as its "text" or its "hex" (or both, agreeing).
 // Members that describe the old file's layout (offsets, sizes, numbering, "complete") are left
 // out or ignored; anything else is refused, with its place in the document.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,11 +22,10 @@
 #include <string_view>
 #include <vector>
 
-#include "field_reader.hpp"
 #include "json_reader.hpp"
-#include "walk.hpp"
 #include "output_file.hpp"
 #include "report_form.hpp"
+#include "walk.hpp"
 
 namespace common {
 
@@ -57,6 +56,8 @@ class DocumentFieldReader final : public FieldReader {
 
  private:
   using Token = JsonReader::Token;
+  // A float's text and bits, a name's text: far longer than any a dump writes.
+  static constexpr std::size_t kMostScalarBytes = 64;
 
   // A container the reading is in, and where it stands in the one around it.
   struct Level {

@@ -156,13 +156,4 @@ class BytesInMemory final : public ByteSource {
   std::size_t position_ = 0;
 };
 
-class BytesKept final : public ByteSink {
- public:
-  explicit BytesKept(std::string& bytes) : bytes_(bytes) {}
-  void write(std::string_view bytes) override { bytes_ += bytes; }
-
- private:
-  std::string& bytes_;
-};
-
 }  // namespace common

@@ -92,6 +92,14 @@ bool isDirectory(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Where a read or a write at `offset` begins, on a file not opened for overlapped calls.
+OVERLAPPED overlappedAt(std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
 // An existing file, shared with readers and writers as the C library's files are.
 HANDLE openExisting(const std::string& path, DWORD access, DWORD flags, SystemError& failure) {
   const std::wstring wide = widePath(path);
@@ -113,9 +121,7 @@ std::optional<std::size_t> File::readAt(std::uint64_t offset, std::uint8_t* buff
   std::size_t done = 0;
   while (done < size) {
     const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset + done);
-    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    OVERLAPPED at = overlappedAt(offset + done);
     DWORD got = 0;
     if (!ReadFile(nativeHandle(handle_), buffer + done, want, &got, &at)) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
@@ -131,9 +137,7 @@ bool File::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t 
   std::size_t done = 0;
   while (done < size) {
     const auto want = static_cast<DWORD>(std::min(size - done, kMostPerCall));
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset + done);
-    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    OVERLAPPED at = overlappedAt(offset + done);
     DWORD wrote = 0;
     if (!WriteFile(nativeHandle(handle_), bytes + done, want, &wrote, &at) || wrote == 0) {
       return false;

@@ -13,9 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "field_reader.hpp"
-#include "walk.hpp"
 #include "json_writer.hpp"
+#include "walk.hpp"
 
 namespace common {
 

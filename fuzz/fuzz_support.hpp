@@ -130,6 +130,16 @@ inline void requireExitCode(int exitCode) {
 // frames, takes about 10 KiB). A longer one is kept out of the corpus.
 constexpr std::size_t kMostReportBytes = std::size_t{16} << 10;
 
+// The bytes of a file written back, kept in memory.
+class BytesKept final : public common::ByteSink {
+ public:
+  explicit BytesKept(std::string& bytes) : bytes_(bytes) {}
+  void write(std::string_view bytes) override { bytes_ += bytes; }
+
+ private:
+  std::string& bytes_;
+};
+
 // Runs a dumper on the input, handed to it in memory under the name of the file `name` of the own
 // folder, in each form: the same exit code, a valid document, and for a dumper that `draws`, a
 // valid SVG picture. Then `reverse` writes the document, handed to it in memory, back into
@@ -163,7 +173,7 @@ inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* nam
   std::string writtenBack;
   writtenBack.reserve(size);
   common::BytesInMemory documentBytes(document);
-  common::BytesKept fileBytes(writtenBack);
+  BytesKept fileBytes(writtenBack);
   if (reverse(documentBytes, "(the document)", fileBytes) != 0) std::abort();
   std::fflush(stdout);
   if (!capturedOutput().empty() || writtenBack != bytes) std::abort();

@@ -15,9 +15,9 @@ using common::printLine;
 
 constexpr std::size_t kFloatsPerRow = 4;
 
-class TextPrinter final : public Printer {
+class TextPrinter final : public common::TextReport<Outcome> {
  public:
-  explicit TextPrinter(const char* path) : path_(path) {}
+  using TextReport::TextReport;
 
   void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
     if (&scope != &kBone) return;
@@ -61,7 +61,7 @@ class TextPrinter final : public Printer {
         printLine("***ERROR***  name length > ", kMaxNameLength);
         break;
       case Outcome::fileEndsEarly:
-        fileEndsEarly(ending);
+        printEndsEarly(ending, bone_ > 0 ? " of bone " + std::to_string(bone_) : "");
         return;
       case Outcome::complete:
         break;
@@ -70,18 +70,7 @@ class TextPrinter final : public Printer {
     printLine();
   }
 
-  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
-
-  bool finish() override { return true; }  // every line was flushed as it was printed
-
  private:
-  void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field->label);
-    if (bone_ > 0) where += " of bone " + std::to_string(bone_);
-    common::printFileEndsEarly(path_, ending.offset, where);
-  }
-
-  const char* path_;
   std::int64_t header_ = 0;
   std::int64_t bone_ = 0;  // the bone being read; 0 while the header is read
   std::array<float, kFloatsPerRow> row_{};

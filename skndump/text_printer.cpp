@@ -15,9 +15,9 @@ using common::printText;
 
 constexpr std::string_view kNameRule = "\n================\n";
 
-class TextPrinter final : public Printer {
+class TextPrinter final : public common::TextReport<Outcome> {
  public:
-  explicit TextPrinter(const char* path) : path_(path) {}
+  using TextReport::TextReport;
 
   void open(const Scope& scope, std::int64_t number, std::uint64_t) override {
     if (&scope == &kVertex) {
@@ -87,7 +87,9 @@ class TextPrinter final : public Printer {
         printLine("***ERROR*** ?_float (unknown1) = ", weight_);
         return;
       case Outcome::fileEndsEarly:
-        fileEndsEarly(ending);
+        printEndsEarly(ending, recordKind_ == nullptr ? std::string()
+                                                      : std::string(" of ") + recordKind_ + " " +
+                                                            std::to_string(recordNumber_));
         return;
       case Outcome::complete:
         printLine();
@@ -95,10 +97,6 @@ class TextPrinter final : public Printer {
         return;
     }
   }
-
-  void cannotOpen(const std::string& reason) override { common::printCannotOpen(path_, reason); }
-
-  bool finish() override { return true; }  // every line was flushed as it was printed
 
  private:
   void enterRecord(const char* kind, std::int64_t number) {
@@ -110,15 +108,6 @@ class TextPrinter final : public Printer {
     xzy_[static_cast<std::size_t>(axis)] = value;
     return axis == Axis::y;
   }
-  void fileEndsEarly(const Ending& ending) {
-    std::string where(ending.field->label);
-    if (recordKind_ != nullptr) {
-      where += std::string(" of ") + recordKind_ + " " + std::to_string(recordNumber_);
-    }
-    common::printFileEndsEarly(path_, ending.offset, where);
-  }
-
-  const char* path_;
   std::int64_t header_ = 0;
   float weight_ = 0;
   std::array<float, 3> xzy_{};

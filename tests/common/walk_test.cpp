@@ -1,7 +1,6 @@
-// The checked field reader: little-endian values, the place of every field, the field a short
-// read names, and the bytes after the last field read.
+// The checked field reader (little-endian values, the place of every field, the bytes of a short
+// read, and the bytes after the last field read), and the walk's scopes as a printer sees them.
 
-#include "common/field_reader.hpp"
 #include "common/walk.hpp"
 
 #include <gtest/gtest.h>
@@ -47,10 +46,6 @@ TEST(FieldReader, DescribesTheBytesNoFieldAccountsFor) {
   EXPECT_EQ(unread.count, 38u);
   EXPECT_EQ(unread.firstBytes, bytes.substr(2, common::kUnreadShown));
 }
-
-}  // namespace
-
-namespace {
 
 using common::Field;
 using common::Scope;
