@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <string>
 
+#include "animation.hpp"
 #include "common/number_text.hpp"
 #include "common/report.hpp"
 #include "common/svg_writer.hpp"
-#include "printer.hpp"
 
 namespace bafdump {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <utility>
 
+#include "animation.hpp"
 #include "common/report.hpp"
-#include "printer.hpp"
 
 namespace bafdump {
 namespace {

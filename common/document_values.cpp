@@ -122,8 +122,8 @@ void DocumentFieldReader::derived(std::string_view key, std::int64_t value, bool
       given == Token::number ? wholeNumberOf(json_.numberText()) : std::nullopt;
   if (!whole) refuse(memberPointer(key), "a whole number should be here");
   if (*whole != value) {
-    refuse(memberPointer(key),
-           "is " + std::to_string(*whole) + ", but the fields before it make it " + std::to_string(value));
+    refuse(memberPointer(key), "is " + std::to_string(*whole) +
+                                   ", but the fields before it make it " + std::to_string(value));
   }
 }
 
@@ -245,13 +245,14 @@ std::string DocumentFieldReader::readEnd(std::optional<std::size_t> fieldSize) {
     } else if (key == "fieldBytes" && value == Token::string) {
       // Fewer bytes than the field has: with all of them, the file would not end inside it.
       const std::uint64_t most = fieldSize ? (*fieldSize > 0 ? *fieldSize - 1 : 0) : 0;
-      readHex(where, most,
-              [&]() -> std::string {
-                return fieldSize
-                           ? "as many bytes as the field has, or more: the file would not end in it"
-                           : "the bytes of a field the file ends in, but it ends in none";
-              },
-              [this](std::string_view bytes) { writeBytes(bytes); });
+      readHex(
+          where, most,
+          [&]() -> std::string {
+            return fieldSize
+                       ? "as many bytes as the field has, or more: the file would not end in it"
+                       : "the bytes of a field the file ends in, but it ends in none";
+          },
+          [this](std::string_view bytes) { writeBytes(bytes); });
     } else if (key == "unread" && value == Token::beginObject) {
       putBack(value);
       readUnread(fieldSize.has_value());
@@ -282,8 +283,9 @@ void DocumentFieldReader::readUnread(bool stoppedInField) {
       count = static_cast<std::uint64_t>(*whole);
       countAt = json_.position();
     } else if (key == "firstBytes" && value == Token::string) {
-      readHex(where, kUnreadShown, [] { return "more than the first 16 bytes"; },
-              [&](std::string_view bytes) { firstBytes += bytes; });
+      readHex(
+          where, kUnreadShown, [] { return "more than the first 16 bytes"; },
+          [&](std::string_view bytes) { firstBytes += bytes; });
     } else if (key == "bytes" && value == Token::string) {
       written = readHex(
           where, stoppedInField ? 0 : std::numeric_limits<std::uint64_t>::max(),

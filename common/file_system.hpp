@@ -90,7 +90,6 @@ File createNew(const std::string& path, SystemError& failure);
 // Puts the file at `from` in the place of `to`, replacing any file there, in one step.
 bool replaceFile(const std::string& from, const std::string& to, SystemError& failure);
 
-
 // Standard input read as the bytes it holds: no line ends translated.
 void setStandardInputToBytes();
 
@@ -131,7 +130,8 @@ class ByteSink {
 // line ends translated.
 class InputFile final : public ByteSource {
  public:
-  InputFile(std::string path, bool dashIsInput) : path_(std::move(path)), dashIsInput_(dashIsInput) {}
+  InputFile(std::string path, bool dashIsInput)
+      : path_(std::move(path)), dashIsInput_(dashIsInput) {}
   std::optional<std::string> open() override;
   std::optional<std::size_t> read(char* buffer, std::size_t size) override;
   std::uint64_t size() override;

@@ -20,10 +20,13 @@ inline Form formOf(const CommandLine& line) {
   return Form::text;
 }
 
-// A dumper's dump: the report of the file `input`, named `path`, in `form`.
+// A dumper's dump: the report of the file `input`, named `path`, in `form`, on standard output.
+// Returns the exit code: 0 for a whole report (or one a check of the format stopped), 1 when
+// the file cannot be opened or ends early, or the report cannot be written.
 using DumpRun = int (*)(ByteSource& input, const char* path, Form form);
-// A dumper's reverse: the file the document `document` (named `name` in its refusals) describes,
-// written to `file`. Returns the exit code: 0 when written, 1 after one "***ERROR" line.
+// A dumper's reverse: the file that `document`, a document of the dumper's --json (named `name`
+// in its refusals), describes, written to `file`. Returns the exit code: 0 when written, 1 after
+// one "***ERROR" line.
 using ReverseRun = int (*)(ByteSource& document, std::string_view name, ByteSink& file);
 
 // A dumper's run: with -r, `reverse` writes the file that the document DOCUMENT describes to

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cstring>
 
-
 namespace common {
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/report.hpp"
-#include "printer.hpp"
+#include "skeleton.hpp"
 
 namespace skedump {
 namespace {

@@ -23,7 +23,7 @@
 #include "common/number_text.hpp"
 #include "common/report.hpp"
 #include "common/svg_writer.hpp"
-#include "printer.hpp"
+#include "skin.hpp"
 
 namespace skndump {
 namespace {
@@ -278,10 +278,10 @@ std::string colourClass(int rank) {
 void writeTitle(common::SvgWriter& svg, const Vertex& vertex) {
   using common::ExactFloat;
   svg.markup("<title>");
-  svg.text("vertex ", vertex.number, ": x ", ExactFloat{vertex.position[indexOf(Axis::x)]},
-           ", y ", ExactFloat{vertex.position[indexOf(Axis::y)]}, ", z ",
-           ExactFloat{vertex.position[indexOf(Axis::z)]}, "; bone ", int{vertex.bone},
-           ", weight ", ExactFloat{*vertex.weight});
+  svg.text("vertex ", vertex.number, ": x ", ExactFloat{vertex.position[indexOf(Axis::x)]}, ", y ",
+           ExactFloat{vertex.position[indexOf(Axis::y)]}, ", z ",
+           ExactFloat{vertex.position[indexOf(Axis::z)]}, "; bone ", int{vertex.bone}, ", weight ",
+           ExactFloat{*vertex.weight});
   // The envelope in the order it is stored, as far as it was read.
   constexpr std::array<Axis, 3> kStored{Axis::x, Axis::z, Axis::y};
   for (std::size_t i = 0; i < static_cast<std::size_t>(vertex.envelopes); ++i) {
@@ -510,10 +510,10 @@ void writeLegend(common::SvgWriter& svg, const Survey& survey) {
 
 }  // namespace
 
-int drawSkin(common::ByteSource& input, const char* path, SkinWalk walk) {
+int drawSkin(common::ByteSource& input, const char* path) {
   Survey survey;
   SurveyPrinter surveyPrinter(path, survey);
-  int code = common::dumpFile(input, surveyPrinter, walk);
+  int code = common::dumpFile(input, surveyPrinter, walkSkin);
   survey.rankBones();
   common::SvgWriter svg(stdout);
   svg.begin(kWidth, kLegendTop + legendRows(survey) * kLegendRow + kMargin);
@@ -527,7 +527,7 @@ int drawSkin(common::ByteSource& input, const char* path, SkinWalk walk) {
       printer.drawKept();
     } else {
       // A file that is gone by now leaves the views it had.
-      code = std::max(code, common::dumpFile(input, printer, walk));
+      code = std::max(code, common::dumpFile(input, printer, walkSkin));
     }
     printer.finishView();
   }

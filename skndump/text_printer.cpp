@@ -5,7 +5,7 @@
 #include <array>
 
 #include "common/report.hpp"
-#include "printer.hpp"
+#include "skin.hpp"
 
 namespace skndump {
 namespace {
@@ -42,7 +42,7 @@ class TextPrinter final : public common::TextReport<Outcome> {
       printLine("----------------");
       printLine();
     } else if (&field == &kFlagA || &field == &kBone || &field == &kFlagC) {
-      const char* label = &field == &kFlagA ? "flagA:           "
+      const char* label = &field == &kFlagA  ? "flagA:           "
                           : &field == &kBone ? "Belongs to bone: "
                                              : "flagC:           ";
       printLine('\t', label, value);

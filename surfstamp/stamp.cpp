@@ -61,8 +61,7 @@ struct ChunkPlan {
 // The open model file, read and written at absolute offsets.
 class ModelFile {
  public:
-  ModelFile(common::File file, std::string path)
-      : file_(std::move(file)), path_(std::move(path)) {
+  ModelFile(common::File file, std::string path) : file_(std::move(file)), path_(std::move(path)) {
     size_ = static_cast<std::int64_t>(file_.size().value_or(0));
   }
 
@@ -73,9 +72,9 @@ class ModelFile {
   std::int32_t i32At(std::int64_t offset) { return static_cast<std::int32_t>(readAt<4>(offset)); }
 
   void readAt(std::int64_t offset, std::span<char> bytes) {
-    const std::optional<std::size_t> got = file_.readAt(
-        static_cast<std::uint64_t>(offset), reinterpret_cast<std::uint8_t*>(bytes.data()),
-        bytes.size());
+    const std::optional<std::size_t> got =
+        file_.readAt(static_cast<std::uint64_t>(offset),
+                     reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
     if (got != bytes.size()) {
       throw Refusal{path_ + ": reading at byte " + std::to_string(offset) + " failed"};
     }
