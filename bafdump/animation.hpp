@@ -41,23 +41,27 @@ using Printer = common::DumpPrinter<Outcome>;
 
 inline constexpr Field kHeader{"header", "header", FieldType::i32};
 inline constexpr Field kBoneCount{"boneCount", "bone count", FieldType::u16};
-inline constexpr Scope kNames{Scope::Kind::array, "names"};
-inline constexpr Scope kNameRecord{Scope::Kind::record, {}, "bone", true};  // numbered by its bone
+inline constexpr Scope kNames{.kind = Scope::Kind::array, .key = "names"};
+// A name's record, numbered by its bone.
+inline constexpr Scope kNameRecord{
+    .kind = Scope::Kind::record, .numbering = "bone", .numberAfterOffset = true};
 inline constexpr Field kNameLength{"length", "name length", FieldType::u16};
 inline constexpr Field kName{"name", "name", FieldType::name};
 inline constexpr Field kFrameCount{"frameCount", "frame count", FieldType::i32};
 inline constexpr Field kPrecision{"precision", "precision", FieldType::u8};
-inline constexpr Scope kBones{Scope::Kind::array, "bones"};
-inline constexpr Scope kBone{Scope::Kind::record, {}, "bone", true};
+inline constexpr Scope kBones{.kind = Scope::Kind::array, .key = "bones"};
+inline constexpr Scope kBone{
+    .kind = Scope::Kind::record, .numbering = "bone", .numberAfterOffset = true};
 inline constexpr Field kBonePrefix{"prefix", "bone prefix word", FieldType::u16};
-inline constexpr Scope kComponents{Scope::Kind::array, "components"};
-inline constexpr Scope kComponent{Scope::Kind::record, {}, "component", true};
+inline constexpr Scope kComponents{.kind = Scope::Kind::array, .key = "components"};
+inline constexpr Scope kComponent{
+    .kind = Scope::Kind::record, .numbering = "component", .numberAfterOffset = true};
 inline constexpr Field kComponentPrefix{"prefix", "component prefix word", FieldType::u16};
-inline constexpr Scope kRuns{Scope::Kind::array, "runs"};
+inline constexpr Scope kRuns{.kind = Scope::Kind::array, .key = "runs"};
 // A run is shown once its control word is read; its repeat flag and length follow, made of it.
-inline constexpr Scope kRun{Scope::Kind::record, {}, {}, false, true};
+inline constexpr Scope kRun{.kind = Scope::Kind::record, .shownWithFirstField = true};
 inline constexpr Field kControlWord{"control", "control word", FieldType::u16};
-inline constexpr Scope kValues{Scope::Kind::array, "values"};
+inline constexpr Scope kValues{.kind = Scope::Kind::array, .key = "values"};
 // A repeat run's one sample stands for all `length` of them.
 inline constexpr Field kRepeatedSample{{}, "repeated sample", FieldType::q15};
 inline constexpr Field kSample{{}, "sample", FieldType::q15};

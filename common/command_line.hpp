@@ -31,8 +31,8 @@ struct CommandLine {
   Request request = Request::run;
   std::string_view unknownOption;            // with Request::unknownOption: the argument as given
   const struct Option* valueless = nullptr;  // with Request::missingValue: the option
-  std::vector<char*> operands;  // the operands in their places, then the surplus arguments
-  std::vector<std::string_view> given;       // the long forms of the tool's options that were given
+  std::vector<char*> operands;          // the operands in their places, then the surplus arguments
+  std::vector<std::string_view> given;  // the long forms of the tool's options that were given
   std::vector<std::pair<std::string_view, std::string_view>> values;  // by their long forms
 
   bool has(std::string_view longForm) const;

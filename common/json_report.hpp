@@ -2,8 +2,8 @@
 
 // What the tools' JSON documents share above the writer: plain members, fields with the offset
 // and size they have in the file, records that get their size and whether they are complete when
-// they close, the JSON Pointer of where the document stands, and the "end" member that closes
-// every document.
+// they close, the "end" member that closes every document, and the one printer that writes a
+// dumper's document from its walk.
 
 #include <cstdint>
 #include <cstdio>

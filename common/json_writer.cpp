@@ -62,28 +62,26 @@ void appendHexDigits(std::string& out, std::string_view bytes) {
 
 // The buffer's room is taken once: grown a doubling at a time, it would be allocated and copied up
 // to nine times for every document. So is the room of the brackets of a document as deep as the
-// tools' are. A writer without a stream writes nothing.
+// tools' are.
 JsonWriter::JsonWriter(std::FILE* out) : out_(out) {
-  if (out_ == nullptr) return;
   buffer_.reserve(2 * kFlushBytes);
   open_.reserve(kUsualJsonDepth);
 }
 
 void JsonWriter::beginObject() {
-  if (out_ != nullptr) open('}');
+  open('}');
 }
 void JsonWriter::endObject() {
-  if (out_ != nullptr) close();
+  close();
 }
 void JsonWriter::beginArray() {
-  if (out_ != nullptr) open(']');
+  open(']');
 }
 void JsonWriter::endArray() {
-  if (out_ != nullptr) close();
+  close();
 }
 
 void JsonWriter::key(std::string_view name) {
-  if (out_ == nullptr) return;
   beforeValue();
   // Keys are the printers' own names, plain ASCII: nothing to escape.
   appendPieces(buffer_, '"', name, '"', ':');
@@ -91,7 +89,6 @@ void JsonWriter::key(std::string_view name) {
 }
 
 void JsonWriter::number(std::int64_t value) {
-  if (out_ == nullptr) return;
   beforeValue();
   char digits[24];
   buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
@@ -99,7 +96,6 @@ void JsonWriter::number(std::int64_t value) {
 }
 
 void JsonWriter::number(float value) {
-  if (out_ == nullptr) return;
   beforeValue();
   if (!std::isfinite(value)) {
     buffer_ += "null";
@@ -114,13 +110,11 @@ void JsonWriter::number(float value) {
 }
 
 void JsonWriter::boolean(bool value) {
-  if (out_ == nullptr) return;
   beforeValue();
   write(value ? "true" : "false");
 }
 
 void JsonWriter::string(std::string_view bytes) {
-  if (out_ == nullptr) return;
   beforeValue();
   appendString(bytes);
   write({});
@@ -157,19 +151,17 @@ void JsonWriter::hex(std::string_view bytes) {
 }
 
 void JsonWriter::beginHex() {
-  if (out_ == nullptr) return;
   beforeValue();
   buffer_ += '"';
 }
 
 void JsonWriter::hexPart(std::string_view bytes) {
-  if (out_ == nullptr) return;
   appendHexDigits(buffer_, bytes);
   write({});
 }
 
 void JsonWriter::endHex() {
-  if (out_ != nullptr) write("\"");
+  write("\"");
 }
 
 void JsonWriter::closeAll() {
@@ -177,7 +169,6 @@ void JsonWriter::closeAll() {
 }
 
 bool JsonWriter::finish() {
-  if (out_ == nullptr) return true;
   buffer_ += '\n';
   const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
   buffer_.clear();

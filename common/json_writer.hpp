@@ -3,8 +3,7 @@
 // A streaming JSON writer: each value goes out as it is given, in the order given, so a document
 // of any size takes constant memory. It keeps the document valid UTF-8 and valid JSON: strings
 // are escaped and invalid UTF-8 in them is replaced, and a float that JSON cannot hold (NaN, an
-// infinity) is written as null, for the caller to say which it was. A writer of no stream
-// writes nothing: a document read back follows the shape of the one that was written.
+// infinity) is written as null, for the caller to say which it was.
 
 #include <cstddef>
 #include <cstdint>

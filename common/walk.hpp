@@ -128,7 +128,7 @@ struct Field {
 struct Scope {
   enum class Kind { object, array, record };
   Kind kind;
-  std::string_view key;  // empty for the next element of the open array
+  std::string_view key = {};  // empty for the next element of the open array
   // A record of the file gets its "offset", and the member that numbers it, if any ("number"),
   // before or after the offset.
   std::string_view numbering = {};
@@ -201,8 +201,6 @@ class Walk {
     path_.reserve(16);
     open_.reserve(16);
   }
-
-  std::uint64_t offset() const { return reader_.offset(); }
 
   void open(const Scope& scope, std::int64_t number = 0) {
     path_.push_back(segmentOf(scope.key));

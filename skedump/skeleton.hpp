@@ -36,12 +36,13 @@ using Printer = common::DumpPrinter<Outcome>;
 
 inline constexpr Field kHeader{"header", "header1", FieldType::i32};
 inline constexpr Field kBoneCount{"boneCount", "NumberOfBones", FieldType::i32};
-inline constexpr Scope kBones{Scope::Kind::array, "bones"};
-inline constexpr Scope kBone{Scope::Kind::record, {}, "number"};
+inline constexpr Scope kBones{.kind = Scope::Kind::array, .key = "bones"};
+inline constexpr Scope kBone{.kind = Scope::Kind::record, .numbering = "number"};
 inline constexpr Field kNameLength{"nameLength", "NameTextLength", FieldType::u16};
 inline constexpr Field kName{"name", "BoneName", FieldType::name};
 inline constexpr Field kShort{"short", "Short", FieldType::u16};
-inline constexpr Scope kFloats{Scope::Kind::array, "floats", {}, false, true};
+inline constexpr Scope kFloats{
+    .kind = Scope::Kind::array, .key = "floats", .shownWithFirstField = true};
 inline constexpr Field kFloat{{}, "Floats", FieldType::f32};  // twelve, in three rows of four
 
 constexpr int kFloatsPerBone = 12;

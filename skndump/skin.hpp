@@ -45,9 +45,10 @@ using XzyFields = std::array<Field, 3>;
 
 inline constexpr Field kHeader{"header", "header1", FieldType::i32};
 inline constexpr Field kVertexCount{"vertexCount", "NumberOf Verticies", FieldType::i32};
-inline constexpr Scope kVertices{Scope::Kind::array, "vertices"};
-inline constexpr Scope kVertex{Scope::Kind::record, {}, "number"};
-inline constexpr Scope kPosition{Scope::Kind::object, "position", {}, false, true};
+inline constexpr Scope kVertices{.kind = Scope::Kind::array, .key = "vertices"};
+inline constexpr Scope kVertex{.kind = Scope::Kind::record, .numbering = "number"};
+inline constexpr Scope kPosition{
+    .kind = Scope::Kind::object, .key = "position", .shownWithFirstField = true};
 inline constexpr XzyFields kPositionXzy{{{"x", "Vertex Pos", FieldType::f32},
                                          {"z", "Vertex Pos", FieldType::f32},
                                          {"y", "Vertex Pos", FieldType::f32}}};
@@ -55,20 +56,23 @@ inline constexpr Field kFlagA{"flagA", "flagA", FieldType::i8};
 inline constexpr Field kBone{"bone", "bone", FieldType::i8};  // the bone the vertex belongs to
 inline constexpr Field kFlagC{"flagC", "flagC", FieldType::i8};
 inline constexpr Field kWeight{"weight", "Weight", FieldType::f32};
-inline constexpr Scope kEnvelope{Scope::Kind::object, "envelope", {}, false, true};
+inline constexpr Scope kEnvelope{
+    .kind = Scope::Kind::object, .key = "envelope", .shownWithFirstField = true};
 inline constexpr XzyFields kEnvelopeXzy{{{"x", "Envelope", FieldType::f32},
                                          {"z", "Envelope", FieldType::f32},
                                          {"y", "Envelope", FieldType::f32}}};
 // The extension block of a vertex of weight 0.5.
-inline constexpr Scope kExtension{Scope::Kind::record, "extension"};
-inline constexpr Scope kExtensionFlags{Scope::Kind::array, "flags", {}, false, true};
+inline constexpr Scope kExtension{.kind = Scope::Kind::record, .key = "extension"};
+inline constexpr Scope kExtensionFlags{
+    .kind = Scope::Kind::array, .key = "flags", .shownWithFirstField = true};
 inline constexpr Field kExtensionFlag{{}, "_EX flag", FieldType::i8};  // two
 inline constexpr Field kSecondWeight{"weight", "second Weight", FieldType::f32};
-inline constexpr Scope kCFloats{Scope::Kind::array, "cFloats", {}, false, true};
+inline constexpr Scope kCFloats{
+    .kind = Scope::Kind::array, .key = "cFloats", .shownWithFirstField = true};
 inline constexpr Field kCFloat{{}, "C_Float", FieldType::f32};  // three
 inline constexpr Field kNameCount{"nameCount", "Number of Names", FieldType::u16};
-inline constexpr Scope kNames{Scope::Kind::array, "names"};
-inline constexpr Scope kNameRecord{Scope::Kind::record, {}, "number"};
+inline constexpr Scope kNames{.kind = Scope::Kind::array, .key = "names"};
+inline constexpr Scope kNameRecord{.kind = Scope::Kind::record, .numbering = "number"};
 inline constexpr Field kNameLength{"length", "name length", FieldType::u16};
 inline constexpr Field kName{"name", "Text", FieldType::name};
 
