@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "common/walk.hpp"
 #include "sample_decoding.hpp"
@@ -153,6 +154,15 @@ inline Ending walkAnimation(common::Walk& walk) {
   walk.integer(kPrecision);
   walkBones(walk, boneCount, frameCount);
   return Outcome::complete;
+}
+
+// The component and the bone a field is read in, as the report's lines name them: " of component
+// 3 of bone 2"; 0 for none.
+inline std::string within(int component, std::int64_t bone) {
+  std::string text;
+  if (component > 0) text += " of component " + std::to_string(component);
+  if (bone > 0) text += " of bone " + std::to_string(bone);
+  return text;
 }
 
 // The text report.

@@ -91,19 +91,16 @@ class SvgPrinter final : public Printer {
     if (panelOpen_) closePanel();
     if (!svgBegun()) svg_.begin(kWidth, kTop + kMargin);
     if (ending.outcome == Outcome::complete) return;
-    std::string where(ending.field->label);
-    if (component_ > 0) where += " of component " + std::to_string(component_);
-    if (bone_ > 0) where += " of bone " + std::to_string(bone_);
+    const std::string where = std::string(ending.field->label) + within(component_, bone_);
     note("Stopped: " + ending.reason + " (" + where + "). The picture shows what was read.");
     if (ending.outcome == Outcome::fileEndsEarly) {
-      common::printErrorLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
-                             where);
+      common::writeEndsEarly(stderr, path_, ending.offset, where);
     }
   }
   void cannotOpen(const std::string& reason) override {
     svg_.begin(kWidth, kTop + kMargin);
     note("Cannot open " + std::string(path_) + ": " + reason);
-    common::printErrorLine("***ERROR cannot open ", path_, ": ", reason);
+    common::writeCannotOpen(stderr, path_, reason);
   }
   bool finish() override { return svg_.finish(); }
 

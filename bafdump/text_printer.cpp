@@ -60,7 +60,7 @@ class TextPrinter final : public common::TextReport<Outcome> {
         printLine("***ERROR***  name lenght > ", static_cast<int>(kMaxNameLength));
         return;
       case Outcome::fileEndsEarly:
-        printEndsEarly(ending, within());
+        printEndsEarly(ending, within(component_, bone_));
         return;
       case Outcome::complete:
         printLine();
@@ -78,13 +78,6 @@ class TextPrinter final : public common::TextReport<Outcome> {
   void enter(std::int64_t bone, int component) {
     bone_ = bone;
     component_ = component;
-  }
-  // The component and bone being read: " of component 3 of bone 2".
-  std::string within() const {
-    std::string text;
-    if (component_ > 0) text += " of component " + std::to_string(component_);
-    if (bone_ > 0) text += " of bone " + std::to_string(bone_);
-    return text;
   }
 
   std::int64_t header_ = 0;

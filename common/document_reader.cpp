@@ -278,7 +278,7 @@ int writeFromDocument(const char* documentPath, const char* outputPath, ReverseR
   }
   InputFile in(documentPath, true);
   if (const std::optional<std::string> failure = in.open()) {
-    printErrorLine("***ERROR cannot open ", documentPath, ": ", *failure);
+    writeCannotOpen(stderr, documentPath, *failure);
     return 1;
   }
   const std::optional<FileIdentity> document =

@@ -2,7 +2,6 @@
 // standard input through the C library's, and memory.
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 

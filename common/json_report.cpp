@@ -150,12 +150,12 @@ void JsonReport::endDump(const Stop& stop, const char* outcome, bool endsInField
 }
 
 void JsonReport::cannotOpen(const std::string& reason) {
-  printErrorLine("***ERROR cannot open ", file_, ": ", reason);
+  writeCannotOpen(stderr, file_, reason);
   endMember({"cannotOpen", {}, "", reason});
 }
 
 void JsonReport::printEndsEarly(std::uint64_t offset, const std::string& field) const {
-  printErrorLine("***ERROR ", file_, " ends at byte ", offset, " while reading ", field);
+  writeEndsEarly(stderr, file_, offset, field);
 }
 
 void JsonReport::endMember(const EndMember& end) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <concepts>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -75,6 +76,17 @@ void printLine(const Parts&... parts) {
 template <typename... Parts>
 void printErrorLine(const Parts&... parts) {
   writeLine(stderr, parts...);
+}
+
+// The lines of a file that cannot be opened, and of one that ends inside a field, `where` naming
+// the field: on standard output in a text report, on standard error beside a document or a
+// picture.
+inline void writeCannotOpen(std::FILE* stream, std::string_view path, std::string_view reason) {
+  writeLine(stream, "***ERROR cannot open ", path, ": ", reason);
+}
+inline void writeEndsEarly(std::FILE* stream, std::string_view path, std::uint64_t offset,
+                           std::string_view where) {
+  writeLine(stream, "***ERROR ", path, " ends at byte ", offset, " while reading ", where);
 }
 
 // Says on standard error that a write to standard output failed: a document or a help text cut

@@ -294,16 +294,13 @@ template <typename Outcome>
 class TextReport : public DumpPrinter<Outcome> {
  public:
   explicit TextReport(const char* path) : path_(path) {}
-  void cannotOpen(const std::string& reason) override {
-    printLine("***ERROR cannot open ", path_, ": ", reason);
-  }
+  void cannotOpen(const std::string& reason) override { writeCannotOpen(stdout, path_, reason); }
   bool finish() override { return true; }
 
  protected:
   // The field the file ends in, in the report's words, and `within`: " of bone 2".
   void printEndsEarly(const Ending<Outcome>& ending, const std::string& within) const {
-    printLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
-              ending.field->label, within);
+    writeEndsEarly(stdout, path_, ending.offset, std::string(ending.field->label) + within);
   }
 
   const char* path_;

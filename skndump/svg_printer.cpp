@@ -210,7 +210,7 @@ class SurveyPrinter final : public VertexPrinter {
   SurveyPrinter(const char* path, Survey& survey) : path_(path), survey_(survey) {}
   void cannotOpen(const std::string& reason) override {
     survey_.stop = "Cannot open " + std::string(path_) + ": " + reason;
-    common::printErrorLine("***ERROR cannot open ", path_, ": ", reason);
+    common::writeCannotOpen(stderr, path_, reason);
   }
 
  private:
@@ -225,8 +225,7 @@ class SurveyPrinter final : public VertexPrinter {
         .append(where)
         .append("). The picture shows what was read.");
     if (ending.outcome != Outcome::fileEndsEarly) return;
-    common::printErrorLine("***ERROR ", path_, " ends at byte ", ending.offset, " while reading ",
-                           where);
+    common::writeEndsEarly(stderr, path_, ending.offset, where);
   }
 
   const char* path_;

@@ -55,15 +55,9 @@ class TextPrinter final : public common::TextReport<Outcome> {
   }
   void real(const Field& field, Span, float value) override {
     if (const std::optional<Axis> axis = axisOf(field, kPositionXzy)) {
-      if (!collect(*axis, value)) return;
-      printLine(" Vertex Pos_X: ", xzy_[0]);
-      printLine(" Vertex Pos_Y: ", xzy_[2]);
-      printLine(" Vertex Pos_Z: ", xzy_[1]);
+      collect(" Vertex Pos_", *axis, value);
     } else if (const std::optional<Axis> envelopeAxis = axisOf(field, kEnvelopeXzy)) {
-      if (!collect(*envelopeAxis, value)) return;
-      printLine("  Envelope_X: ", xzy_[0]);
-      printLine("  Envelope_Y: ", xzy_[2]);
-      printLine("  Envelope_Z: ", xzy_[1]);
+      collect("  Envelope_", *envelopeAxis, value);
     } else if (&field == &kWeight) {
       weight_ = value;
       printLine("   Weight: ", value);
@@ -103,10 +97,13 @@ class TextPrinter final : public common::TextReport<Outcome> {
     recordKind_ = kind;
     recordNumber_ = number;
   }
-  // Keeps the float of `axis`; true once the third, Y, is in.
-  bool collect(Axis axis, float value) {
+  // Keeps the float of `axis`; once the third, Y, is in, prints the three lines of `label`.
+  void collect(std::string_view label, Axis axis, float value) {
     xzy_[static_cast<std::size_t>(axis)] = value;
-    return axis == Axis::y;
+    if (axis != Axis::y) return;
+    printLine(label, "X: ", xzy_[0]);
+    printLine(label, "Y: ", xzy_[2]);
+    printLine(label, "Z: ", xzy_[1]);
   }
   std::int64_t header_ = 0;
   float weight_ = 0;
