@@ -10,13 +10,15 @@
 #include <string>
 
 #include "common/json_report.hpp"
+#include "run_tool.hpp"
 
 namespace {
 
-// A stream that keeps what it is given, read back whole.
+// A stream that keeps what it is given, read back whole. The file is in a folder of its own:
+// std::tmpfile on Windows may hand two test processes running side by side the same file.
 class CapturedStream {
  public:
-  CapturedStream() : file_(std::tmpfile()) {}
+  CapturedStream() : file_(std::fopen((dir_ / "captured").string().c_str(), "w+b")) {}
   ~CapturedStream() { std::fclose(file_); }
   CapturedStream(const CapturedStream&) = delete;
   CapturedStream& operator=(const CapturedStream&) = delete;
@@ -31,6 +33,7 @@ class CapturedStream {
   }
 
  private:
+  testing_support::ScratchDir dir_;
   std::FILE* file_;
 };
 
