@@ -58,7 +58,7 @@ inline constexpr Scope kComponents{.kind = Scope::Kind::array, .key = "component
 inline constexpr Scope kComponent{
     .kind = Scope::Kind::record, .numbering = "component", .numberAfterOffset = true};
 inline constexpr Field kComponentPrefix{"prefix", "component prefix word", FieldType::u16};
-inline constexpr Scope kRuns{.kind = Scope::Kind::array, .key = "runs"};
+inline constexpr Scope kRuns{.kind = Scope::Kind::array, .key = "runs", .samplesByFrame = true};
 // A run is shown once its control word is read; its repeat flag and length follow, made of it.
 inline constexpr Scope kRun{.kind = Scope::Kind::record, .shownWithFirstField = true};
 inline constexpr Field kControlWord{"control", "control word", FieldType::u16};
@@ -94,9 +94,9 @@ inline void walkComponentStream(common::Walk& walk, std::int64_t frameCount) {
     walk.derived("length", run.length);
     walk.open(kValues);
     if (run.repeat) {
-      walk.sample(kRepeatedSample, sampleValue);
+      walk.sample(kRepeatedSample, sampleValue, run.length);
     } else {
-      for (int i = 0; i < run.length; ++i) walk.sample(kSample, sampleValue);
+      for (int i = 0; i < run.length; ++i) walk.sample(kSample, sampleValue, 1);
     }
     walk.close();
     walk.close();

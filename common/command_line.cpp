@@ -220,9 +220,8 @@ const Option& optionOf(const Tool& tool, std::string_view longForm) {
 std::string clashOf(const Tool& tool, const CommandLine& line) {
   for (std::size_t i = 0; i < line.given.size(); ++i) {
     for (std::size_t j = i + 1; j < line.given.size(); ++j) {
-      const int group = optionOf(tool, line.given[i]).group;
-      if (group != 0 && group == optionOf(tool, line.given[j]).group &&
-          line.given[i] != line.given[j]) {
+      const int groups = optionOf(tool, line.given[i]).group;
+      if ((groups & optionOf(tool, line.given[j]).group) != 0 && line.given[i] != line.given[j]) {
         return std::string(line.given[i]) + " and " + std::string(line.given[j]) +
                " do not go together";
       }
@@ -231,10 +230,20 @@ std::string clashOf(const Tool& tool, const CommandLine& line) {
   return {};
 }
 
+// The exit code of a refused command line: 1, or what an option given asks for instead.
+int refusalExitCode(const Tool& tool, const CommandLine& line) {
+  int code = 1;
+  for (const std::string_view given : line.given) {
+    code = std::max(code, optionOf(tool, given).refusalExitCode);
+  }
+  return code;
+}
+
 }  // namespace
 
 int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const CommandLine&)) {
   const CommandLine line = parseCommandLine(argc, argv, tool.options, tool.operands);
+  const int refused = refusalExitCode(tool, line);
   switch (line.request) {
     case Request::help:
       return printInformation(helpText(tool));
@@ -243,23 +252,23 @@ int handleCommandLine(int argc, char** argv, const Tool& tool, int (*run)(const 
     case Request::unknownOption:
       printErrorLine("***ERROR unknown option \"", line.unknownOption, "\": see ", tool.name,
                      " --help");
-      return 1;
+      return refused;
     case Request::missingValue:
       printErrorLine("***ERROR ", line.valueless->longForm, " takes ", line.valueless->valueName,
                      ": see ", tool.name, " --help");
-      return 1;
+      return refused;
     case Request::run:
       break;
   }
   if (const std::string clash = clashOf(tool, line); !clash.empty()) {
     printErrorLine("***ERROR ", clash, ": see ", tool.name, " --help");
-    return 1;
+    return refused;
   }
   if (const Option* option = operandsOptionOf(tool.options, line)) {
     if (line.operands.size() < wordsIn(option->operands)) {
       printErrorLine("***ERROR ", option->longForm, " takes ", option->operands, ": see ",
                      tool.name, " --help");
-      return 1;
+      return refused;
     }
   } else if (line.operands.size() < tool.operands) {
     printText(tool.usage);

@@ -13,9 +13,10 @@
 namespace common {
 
 // An option of a tool's own: its spellings, what the help says of it, the operands it takes
-// instead of the tool's own ("DOCUMENT OUTPUT"), the group of options it is one of, which
-// cannot be given together (0: none), and the name of the value it takes, if it takes one
-// ("-C DIR", "--directory DIR" or "--directory=DIR").
+// instead of the tool's own ("DOCUMENT OUTPUT"), the groups of options it is one of, one bit a
+// group, whose options cannot be given together (0: none), the name of the value it takes, if it
+// takes one ("-C DIR", "--directory DIR" or "--directory=DIR"), and the exit code of a refused
+// command line that gives it, where its runs give 1 for an answer, not a failure.
 struct Option {
   std::string_view longForm;   // "--dry-run"
   std::string_view shortForm;  // "-n", or empty when there is none
@@ -23,6 +24,7 @@ struct Option {
   std::string_view operands = {};
   int group = 0;
   std::string_view valueName = {};
+  int refusalExitCode = 1;
 };
 
 enum class Request { run, help, version, unknownOption, missingValue };

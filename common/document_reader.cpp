@@ -302,10 +302,16 @@ int writeFromDocument(const char* documentPath, const char* outputPath, ReverseR
   return 0;
 }
 
-int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse) {
-  if (line.has("--reverse")) return writeFromDocument(line.operands[0], line.operands[1], reverse);
+int runDumper(const CommandLine& line, const Dumper& dumper) {
+  if (line.has("--reverse")) {
+    return writeFromDocument(line.operands[0], line.operands[1], dumper.reverse);
+  }
   InputFile input(line.operands[0], false);
-  return dump(input, line.operands[0], formOf(line));
+  if (line.has("--diff")) {
+    InputFile other(line.operands[1], false);
+    return dumper.diff(input, line.operands[0], other, line.operands[1], formOf(line));
+  }
+  return dumper.dump(input, line.operands[0], formOf(line));
 }
 
 }  // namespace common

@@ -9,18 +9,6 @@
 
 namespace common {
 
-namespace {
-
-std::string bitsText(float value) {
-  constexpr char kHexDigits[] = "0123456789abcdef";
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  std::string text(8, '0');
-  for (std::size_t i = 0; i < 8; ++i) text[7 - i] = kHexDigits[(bits >> (4 * i)) & 0xF];
-  return text;
-}
-
-}  // namespace
-
 JsonReport::JsonReport(std::FILE* out) : json_(out) {
   open_.reserve(kUsualJsonDepth);
   json_.beginObject();
@@ -68,7 +56,7 @@ void JsonReport::floatField(std::string_view key, Span span, float value) {
     json_.key("nonFinite");
     json_.string(std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
     json_.key("bits");
-    json_.string(bitsText(value));
+    json_.string(floatBitsText(value));
   }
   json_.endObject();
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "number_text.hpp"
 #include "text_pieces.hpp"
 #include "utf8.hpp"
 
@@ -47,14 +48,6 @@ void appendEscaped(std::string& out, unsigned char c) {
     out += kHexDigits[c & 0xF];
   } else {
     out += static_cast<char>(c);
-  }
-}
-
-void appendHexDigits(std::string& out, std::string_view bytes) {
-  for (const char byte : bytes) {
-    const auto c = static_cast<unsigned char>(byte);
-    out += kHexDigits[c >> 4];
-    out += kHexDigits[c & 0xF];
   }
 }
 

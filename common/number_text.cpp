@@ -1,8 +1,10 @@
 #include "number_text.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace common {
@@ -46,6 +48,23 @@ void appendExactFloat(std::string& text, float value) {
   std::array<char, 32> buffer{};
   text.append(buffer.data(),
               std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr);
+}
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+std::string floatBitsText(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  std::string text(8, '0');
+  for (std::size_t i = 0; i < 8; ++i) text[7 - i] = kHexDigits[(bits >> (4 * i)) & 0xF];
+  return text;
+}
+
+void appendHexDigits(std::string& text, std::string_view bytes) {
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
+    text += kHexDigits[c >> 4];
+    text += kHexDigits[c & 0xF];
+  }
 }
 
 }  // namespace common

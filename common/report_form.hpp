@@ -28,10 +28,22 @@ using DumpRun = int (*)(ByteSource& input, const char* path, Form form);
 // in its refusals), describes, written to `file`. Returns the exit code: 0 when written, 1 after
 // one "***ERROR" line.
 using ReverseRun = int (*)(ByteSource& document, std::string_view name, ByteSink& file);
+// A dumper's --diff: the files `a` and `b`, named `pathA` and `pathB`, compared field by field,
+// the differences printed in `form` (the text or JSON). Returns the exit code: 0 when no field
+// differs, 1 when some do, 2 when a file cannot be opened.
+using DiffRun = int (*)(ByteSource& a, const char* pathA, ByteSource& b, const char* pathB,
+                        Form form);
+
+// What a dumper does: `dump`, `reverse` and `diff`.
+struct Dumper {
+  DumpRun dump;
+  ReverseRun reverse;
+  DiffRun diff;
+};
 
 // A dumper's run: with -r, `reverse` writes the file that the document DOCUMENT describes to
-// OUTPUT; else `dump` prints the report of FILE in the form the options ask for. Returns the
-// exit code.
-int runDumper(const CommandLine& line, DumpRun dump, ReverseRun reverse);
+// OUTPUT; with --diff, `diff` compares A with B; else `dump` prints the report of FILE in the
+// form the options ask for. Returns the exit code.
+int runDumper(const CommandLine& line, const Dumper& dumper);
 
 }  // namespace common

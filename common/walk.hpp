@@ -136,6 +136,9 @@ struct Scope {
   // Shown only once its first field is read: a run is a record once its control word is in, and
   // a group of floats an object or array once its first float is.
   bool shownWithFirstField = false;
+  // The runs of a coded stream of samples: two files are compared by the samples they decode
+  // to, frame by frame, whatever runs code them.
+  bool samplesByFrame = false;
 };
 
 // What a printer is handed by a walk, in file order. Each form takes what it shows.
@@ -149,6 +152,10 @@ class FieldPrinter {
   // A float, or a sample's value.
   virtual void real(const Field&, Span, float) {}
   virtual void name(const Field&, Span, std::string_view) {}
+  // A sample's value, standing for `frames` frames of its stream: by default, a float.
+  virtual void sample(const Field& field, Span span, float value, int /*frames*/) {
+    real(field, span, value);
+  }
   // A member the fields before it make: a whole number, or a boolean when `boolean`.
   virtual void derived(std::string_view, std::int64_t, bool /*boolean*/) {}
 };
@@ -227,12 +234,12 @@ class Walk {
     printer_.real(field, reader_.last(), value);
     return value;
   }
-  // A q15 sample, handed on as the value `decode` makes of its word.
+  // A q15 sample, handed on as the value `decode` makes of its word, for `frames` frames.
   template <typename Decode>
-  void sample(const Field& field, Decode decode) {
+  void sample(const Field& field, Decode decode, int frames) {
     const auto word = static_cast<std::uint16_t>(reader_.integer(FieldType::q15, enter(field)));
     leave();
-    printer_.real(field, reader_.last(), decode(word));
+    printer_.sample(field, reader_.last(), decode(word), frames);
   }
   // A name of `length` bytes, read into `buffer`.
   std::string_view name(const Field& field, char* buffer, std::size_t length) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/diff.hpp"
 #include "common/document_reader.hpp"
 #include "common/json_report.hpp"
 #include "run.hpp"
@@ -29,6 +30,12 @@ int reverse(common::ByteSource& document, std::string_view name, common::ByteSin
   return common::readDocument(
       document, name, kDocument,
       [](common::Walk& walk) { return common::checkStopOf(walkSkeleton(walk)); }, file);
+}
+
+int diff(common::ByteSource& a, const char* pathA, common::ByteSource& b, const char* pathB,
+         common::Form form) {
+  return common::diffFiles<Outcome>({a, pathA}, {b, pathB}, kDocument.format, kOutcomeNames,
+                                    walkSkeleton, form);
 }
 
 }  // namespace skedump

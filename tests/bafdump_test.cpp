@@ -306,3 +306,25 @@ TEST(BafdumpReverse, ValuesASampleCannotHaveAndARunThatDisagrees) {
 }
 
 }  // namespace reverse
+
+namespace {
+
+// Samples are compared frame by frame: the same samples in other runs are one difference, a
+// changed sample one a frame, named by its bone's and component's pointer.
+TEST(BafdumpDiff, SameSamplesOtherCodingAndAChangedSample) {
+  Bytes recoded;
+  recoded.i32(3).u16(1).name("root").i32(2).u8(15).u16(0xBEEF);
+  recoded.u16(0).u16(0x0002).u16(0x4000).u16(0x4000);  // two literal samples, not a repeat run
+  recoded.u16(0).u16(0x0082).u16(0x2000);              // 0.25 instead of 0.5
+  for (int component = 3; component <= 7; ++component) recoded.u16(0).u16(0x0082).u16(0x4000);
+  const RunResult result =
+      testing_support::diffBytes(TOOL_PATH, ".baf", rootAnimation().str(), recoded.str());
+  EXPECT_EQ(result.out,
+            "/bones/0/components/0/runs: same samples, other coding, at 21 in A and at 21 in B\n"
+            "/bones/0/components/1, frame 1: 0.5 at 29 in A, 0.25 at 31 in B\n"
+            "/bones/0/components/1, frame 2: 0.5 at 29 in A, 0.25 at 31 in B\n"
+            "28 fields compared, 3 differ\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+}  // namespace

@@ -380,3 +380,35 @@ TEST(SkedumpReverse, TheDocumentFromStandardInput) {
 }
 
 }  // namespace reverse
+
+namespace {
+
+// Each difference once by its pointer, wherever it lies: a float, a longer name (not every field
+// after it), an added bone; the counts; the exit codes of cmp: 0 same, 1 different, 2 unreadable.
+TEST(SkedumpDiff, EachDifferenceOnceByItsPointer) {
+  Bytes a;
+  a.i32(1).i32(2).append(bone("root", 7)).append(bone("arm", 9));
+  Bytes b;
+  b.i32(1).i32(3).name("root").u16(7).f32(0).f32(0).f32(0).f32(0.25f).fill(32, 0);
+  b.append(bone("arm_l", 9)).append(bone("hand", 1));
+  const RunResult differ = testing_support::diffBytes(TOOL_PATH, ".ske", a.str(), b.str());
+  EXPECT_EQ(differ.out,
+            "/boneCount: 2 at 4 in A, 3 at 4 in B\n"
+            "/bones/0/floats/3: 0 at 28 in A, 0.25 at 28 in B\n"
+            "/bones/1/nameLength: 3 at 64 in A, 5 at 64 in B\n"
+            "/bones/1/name: \"arm\" at 66 in A, \"arm_l\" at 66 in B\n"
+            "/bones/2: added, at 121 in B\n"
+            "32 fields compared, 5 differ\n");
+  EXPECT_EQ(differ.err, "");
+  EXPECT_EQ(differ.exitCode, 1);
+  const RunResult same = testing_support::diffBytes(TOOL_PATH, ".ske", a.str(), a.str());
+  EXPECT_EQ(same.out, "32 fields compared, 0 differ\n");
+  EXPECT_EQ(same.exitCode, 0);
+  testing_support::ScratchDir dir;
+  const RunResult missing = testing_support::runTool(TOOL_PATH, {"--diff", "a", "b"}, dir.path());
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "***ERROR cannot open a: No such file or directory\n");
+  EXPECT_EQ(missing.exitCode, 2);
+}
+
+}  // namespace

@@ -234,3 +234,29 @@ TEST(SkndumpReverse, AFlagByteOutOfItsRangeAndNamesOfNoLength) {
 }
 
 }  // namespace reverse
+
+namespace {
+
+// A vertex only one file has is one difference; a file cut short is compared as far as it was
+// read, and where it stopped is a difference of its own.
+TEST(SkndumpDiff, AnAddedVertexAndACutFile) {
+  Bytes a;
+  a.i32(1).i32(1).append(vertex(1.0f)).u16(0);
+  Bytes b;
+  b.i32(1).i32(2).append(vertex(1.0f)).append(vertex(0.5f)).u16(0);
+  const RunResult added = testing_support::diffBytes(TOOL_PATH, ".skn", a.str(), b.str());
+  EXPECT_EQ(added.out,
+            "/vertexCount: 1 at 4 in A, 2 at 4 in B\n"
+            "/vertices/1: added, at 39 in B\n"
+            "13 fields compared, 2 differ\n");
+  EXPECT_EQ(added.exitCode, 1);
+  const RunResult cut =
+      testing_support::diffBytes(TOOL_PATH, ".skn", a.str(), a.str().substr(0, 20));
+  EXPECT_EQ(cut.out,
+            "/end: complete at 41 in A, fileEndsEarly in /vertices/0/flagA at 20 in B\n"
+            "5 fields compared, 1 differ\n");
+  EXPECT_EQ(cut.err, "");
+  EXPECT_EQ(cut.exitCode, 1);
+}
+
+}  // namespace

@@ -52,6 +52,15 @@ inline RunResult dumpBytes(const std::string& tool, const std::string& fileName,
   return result;
 }
 
+// Compares `a` and `b`, saved as a`extension` and b`extension`, with --diff.
+inline RunResult diffBytes(const std::string& tool, const std::string& extension,
+                           const std::string& a, const std::string& b) {
+  ScratchDir dir;
+  writeFile(dir / ("a" + extension), a);
+  writeFile(dir / ("b" + extension), b);
+  return runTool(tool, {"--diff", "a" + extension, "b" + extension}, dir.path());
+}
+
 // Dumps `bytes` saved as `fileName` with --json.
 inline RunResult dumpBytesAsJson(const std::string& tool, const std::string& fileName,
                                  const std::string& bytes) {
