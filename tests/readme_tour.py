@@ -1,7 +1,8 @@
 """The README's tour as a new user takes it: every command shown after "$ " runs as written, in
 order, in a folder of the demo's samples with the built tools on PATH. A command marked
-"# exit 1" must end with 1 and say why on standard error; every other one must end with 0 and
-leave standard error empty.
+"# exit 1" must end with 1 and say why on standard error; one marked "# differ" (--diff) must
+end with 1 and leave standard error empty, the differences on standard output; every other one
+must end with 0 and leave standard error empty.
 
     readme_tour.py README MAKE_SAMPLES TOOLS_FOLDER"""
 
@@ -28,11 +29,12 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         subprocess.run([str(make_samples), folder], check=True)
         for command in commands:
-            expected = 1 if command.endswith("# exit 1") else 0
+            fails = command.endswith("# exit 1")
+            expected = 1 if fails or command.endswith("# differ") else 0
             done = subprocess.run(["bash", "-c", command], cwd=folder,
                                   env=environment, capture_output=True, timeout=120)
             err = done.stderr.decode(errors="replace")
-            if done.returncode != expected or (expected == 0) != (err == ""):
+            if done.returncode != expected or fails == (err == ""):
                 print(f"{command}\n  exit code {done.returncode}, expected {expected}\n  {err}")
                 failures += 1
     print(f"{len(commands) - failures} passed, {failures} failed")
