@@ -11,7 +11,8 @@
 // file that ends early shows everything before the break, and then what stopped the run.
 
 #include <array>
-#include <bitset>
+#include <atomic>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -70,15 +71,18 @@ inline constexpr Field kSample{{}, "sample", FieldType::q15};
 constexpr int kComponentsPerBone = 7;
 
 // The value of a sample word, decoded once per word and then remembered: a dump may print
-// millions of samples, and there are only 65536 words.
+// millions of samples, and there are only 65536 words. The two walks of --diff run on threads of
+// their own: each word's entry is one atomic, the bits of its value plus one, 0 until it is
+// decoded (no sample is the NaN of all ones).
 inline float sampleValue(std::uint16_t word) {
-  static std::array<float, 65536> values;
-  static std::bitset<65536> decoded;
-  if (!decoded[word]) {
-    values[word] = decodeSample(word, kSampleStartExponent);
-    decoded[word] = true;
+  static std::array<std::atomic<std::uint32_t>, 65536> remembered{};
+  std::atomic<std::uint32_t>& entry = remembered[word];
+  std::uint32_t stored = entry.load(std::memory_order_relaxed);
+  if (stored == 0) {
+    stored = std::bit_cast<std::uint32_t>(decodeSample(word, kSampleStartExponent)) + 1;
+    entry.store(stored, std::memory_order_relaxed);
   }
-  return values[word];
+  return std::bit_cast<float>(stored - 1);
 }
 
 // Walks the runs of one component stream. The frame test comes only before a control word, so
