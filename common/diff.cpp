@@ -122,7 +122,7 @@ class Side {
   std::string here() const { return pointerOf(path_); }
 
  private:
-  static constexpr WalkEvent kEnd{};
+  inline static const WalkEvent kEnd{};
 
   PathSegment segmentOf(const WalkEvent& event) const {
     const std::string_view key = event.field != nullptr ? event.field->key : event.scope->key;

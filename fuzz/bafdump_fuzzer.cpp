@@ -10,5 +10,5 @@
 #include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(data, size, "input.baf", bafdump::run, bafdump::reverse, true);
+  return fuzz_support::dumpInput(data, size, "input.baf", bafdump::kDumper, true);
 }

@@ -142,11 +142,12 @@ class BytesKept final : public common::ByteSink {
 
 // Runs a dumper on the input, handed to it in memory under the name of the file `name` of the own
 // folder, in each form: the same exit code, a valid document, and for a dumper that `draws`, a
-// valid SVG picture. Then `reverse` writes the document, handed to it in memory, back into
+// valid SVG picture. Then its reverse writes the document, handed to it in memory, back into
 // memory: that must succeed in silence and give the input, byte for byte. No file is written or
 // read: a system call costs more than a small input's walk.
 inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* name,
-                     common::DumpRun dump, common::ReverseRun reverse, bool draws) {
+                     const common::Dumper& dumper, bool draws) {
+  const common::DumpRun dump = dumper.dump;
   static const std::string path = (ownFolder() / name).string();
   const std::string_view bytes = asText(data, size);
   common::BytesInMemory input(bytes);
@@ -174,11 +175,35 @@ inline int dumpInput(const std::uint8_t* data, std::size_t size, const char* nam
   writtenBack.reserve(size);
   common::BytesInMemory documentBytes(document);
   BytesKept fileBytes(writtenBack);
-  if (reverse(documentBytes, "(the document)", fileBytes) != 0) std::abort();
+  if (dumper.reverse(documentBytes, "(the document)", fileBytes) != 0) std::abort();
   std::fflush(stdout);
   if (!capturedOutput().empty() || writtenBack != bytes) std::abort();
   capturedOutput().swap(document);  // its room serves the next run
   capturedOutput().clear();
+  return 0;
+}
+
+// --diff of the input with itself must find no difference. With a copy in which one byte is
+// changed, and with one cut short, it must end with 0 or 1 and print a valid document. Which
+// byte changes, and where the cut falls, follow from the input, so that a finding replays.
+inline int diffInput(const std::uint8_t* data, std::size_t size, common::DiffRun diff) {
+  ownFolder();  // standard output caught
+  const std::string_view bytes = asText(data, size);
+  common::BytesInMemory a(bytes);
+  common::BytesInMemory sameAgain(bytes);
+  if (diff(a, "a", sameAgain, "b", common::Form::text) != 0) std::abort();
+  capturedOutput().clear();
+  if (bytes.empty()) return 0;
+  const std::size_t at =
+      (bytes.size() * 7919 + static_cast<unsigned char>(bytes.back())) % bytes.size();
+  std::string changed(bytes);
+  changed[at] = static_cast<char>(changed[at] ^ 0x5A);
+  for (const std::string_view other : {std::string_view(changed), bytes.substr(0, at)}) {
+    common::BytesInMemory first(bytes);
+    common::BytesInMemory second(other);
+    requireExitCode(diff(first, "a", second, "b", common::Form::json));
+    requireJsonDocument();
+  }
   return 0;
 }
 

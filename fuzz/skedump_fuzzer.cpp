@@ -9,5 +9,5 @@
 #include "skedump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(data, size, "input.ske", skedump::run, skedump::reverse, false);
+  return fuzz_support::dumpInput(data, size, "input.ske", skedump::kDumper, false);
 }

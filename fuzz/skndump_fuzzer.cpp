@@ -10,5 +10,5 @@
 #include "skndump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::dumpInput(data, size, "input.skn", skndump::run, skndump::reverse, true);
+  return fuzz_support::dumpInput(data, size, "input.skn", skndump::kDumper, true);
 }
