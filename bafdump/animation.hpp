@@ -171,7 +171,8 @@ inline std::string within(int component, std::int64_t bone) {
 
 // The text report.
 std::unique_ptr<Printer> makeTextPrinter(const char* path);
-// The picture: an SVG document of every component's samples over the frames.
-std::unique_ptr<Printer> makeSvgPrinter(const char* path);
+// Draws the animation `input`, named `path`, as an SVG picture on standard output: every
+// component's samples over the frames. Returns the exit code of the dump.
+int drawAnimation(common::ByteSource& input, const char* path);
 
 }  // namespace bafdump

@@ -318,8 +318,9 @@ class SvgPrinter final : public Printer {
 
 }  // namespace
 
-std::unique_ptr<Printer> makeSvgPrinter(const char* path) {
-  return std::make_unique<SvgPrinter>(path);
+int drawAnimation(common::ByteSource& input, const char* path) {
+  SvgPrinter printer(path);
+  return common::dumpFile(input, printer, walkAnimation);
 }
 
 }  // namespace bafdump

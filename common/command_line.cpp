@@ -199,12 +199,19 @@ std::string helpText(const Tool& tool) {
     if (!option.shortForm.empty()) spellings += ", ";
     spellings += option.longForm;
     if (!option.valueName.empty()) spellings.append(" ").append(option.valueName);
-    appendOptionHelp(help, spellings, option.help);
+    std::string what(option.help);
+    // An option that takes operands of its own ends with how it is called.
+    if (!option.operands.empty()) {
+      what.append(": ").append(tool.name).append(" ");
+      what.append(option.shortForm.empty() ? option.longForm : option.shortForm);
+      what.append(" ").append(option.operands);
+    }
+    appendOptionHelp(help, spellings, what);
   }
   appendOptionHelp(help, "--",
                    "end the options: the next argument is the " + std::string(tool.firstOperand) +
                        ", even if it begins with '-'");
-  help += "\nExit status:\n" + std::string(tool.exitStatus) +
+  help += "\nExit status:\n" + std::string(tool.exitStatus) + std::string(tool.exitStatusShared) +
           "\nFull description: the manual page (man " + std::string(tool.name) +
           ") and the README.\n";
   return help;

@@ -58,11 +58,12 @@ struct Tool {
   std::string_view synopsis;     // the operands as the help's first line names them
   std::string_view description;  // what the tool does, in lines of their own
   std::span<const Option> options;
-  std::string_view firstOperand;  // what "--" makes of the argument after it: "file"
-  std::string_view exitStatus;    // the lines under "Exit status:"
-  std::string_view usage;         // printed as it is when there are fewer operands than
-  std::size_t operands = 1;       // a run needs,
-  int usageExitCode = 0;          // with this exit code
+  std::string_view firstOperand;           // what "--" makes of the argument after it: "file"
+  std::string_view exitStatus;             // the lines under "Exit status:",
+  std::string_view exitStatusShared = {};  // and those it shares with other tools
+  std::string_view usage;                  // printed as it is when there are fewer operands than
+  std::size_t operands = 1;                // a run needs,
+  int usageExitCode = 0;                   // with this exit code
 };
 
 // The text of --help: synopsis, description, every option, the exit codes, and where the full

@@ -160,7 +160,8 @@ struct DiffInput {
 
 // Compares the walks of the two files whose events come through `a` and `b`, and prints the
 // differences in `form` (the text or a JSON document of the format `format`). Returns the exit
-// code: 0 when no field differs, 1 when some do, 2 when a file cannot be opened.
+// code: 0 when no field differs, 1 when some do, 2 when a file cannot be opened or the report
+// cannot be written.
 int compareWalks(EventChannel& a, EventChannel& b, std::string_view format, const DiffInput& inputA,
                  const DiffInput& inputB, Form form);
 

@@ -9,5 +9,5 @@
 #include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::diffInput(data, size, bafdump::diff);
+  return fuzz_support::diffInput(data, size, bafdump::kDumper.diff);
 }

@@ -9,5 +9,5 @@
 #include "skedump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::diffInput(data, size, skedump::diff);
+  return fuzz_support::diffInput(data, size, skedump::kDumper.diff);
 }

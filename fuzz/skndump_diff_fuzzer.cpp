@@ -9,5 +9,5 @@
 #include "skndump/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return fuzz_support::diffInput(data, size, skndump::diff);
+  return fuzz_support::diffInput(data, size, skndump::kDumper.diff);
 }

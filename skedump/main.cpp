@@ -10,25 +10,9 @@
 namespace {
 
 constexpr common::Option kOptions[] = {
-    {"--json",
-     "",
-     "print the report as one JSON document, with the offset and size of every field (see the "
-     "README for its shape)",
-     {},
-     1},
-    {"--reverse", "-r",
-     "write the file that DOCUMENT, a document of --json (- for standard input), describes to "
-     "OUTPUT, replacing OUTPUT only once the whole document is read: skedump -r DOCUMENT OUTPUT",
-     "DOCUMENT OUTPUT", 3},
-    {"--diff",
-     "",
-     "compare the file A with the file B field by field: a line for each field whose value "
-     "differs (its JSON Pointer, its offset in each file, both values), then the counts; with "
-     "--json, one JSON document",
-     "A B",
-     2,
-     {},
-     2},
+    common::kJsonOption,
+    common::kReverseOption,
+    common::kDiffOption,
 };
 
 constexpr std::string_view kUsage =
@@ -46,19 +30,13 @@ constexpr common::Tool kTool{
     .exitStatus =
         "  0  the report is complete, or a check stopped it (a header other than 1,\n"
         "     a name longer than 128 bytes); also the usage text, with no file;\n"
-        "     with --diff, no field differs\n"
-        "  1  the file cannot be opened or ends early, a document is refused (-r),\n"
-        "     or an option is unknown; with --diff, some field differs\n"
-        "  2  with --diff, a file cannot be opened, or the command line is refused\n",
+        "     with --diff, no field differs\n",
+    .exitStatusShared = common::kDumperExitFailures,
     .usage = kUsage,
 };
-
-int runDump(const common::CommandLine& line) {
-  return common::runDumper(line, skedump::kDumper);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return common::handleCommandLine(argc, argv, kTool, runDump);
+  return common::handleCommandLine(argc, argv, kTool, common::runDumper<skedump::kDumper>);
 }

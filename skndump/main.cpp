@@ -10,31 +10,15 @@
 namespace {
 
 constexpr common::Option kOptions[] = {
-    {"--json",
-     "",
-     "print the report as one JSON document, with the offset and size of every field (see the "
-     "README for its shape)",
-     {},
-     1},
+    common::kJsonOption,
     {"--svg",
      "",
      "draw the vertex positions instead, as one SVG picture: three views, each vertex coloured by "
      "its bone",
      {},
-     3},
-    {"--reverse", "-r",
-     "write the file that DOCUMENT, a document of --json (- for standard input), describes to "
-     "OUTPUT, replacing OUTPUT only once the whole document is read: skndump -r DOCUMENT OUTPUT",
-     "DOCUMENT OUTPUT", 3},
-    {"--diff",
-     "",
-     "compare the file A with the file B field by field: a line for each field whose value "
-     "differs (its JSON Pointer, its offset in each file, both values), then the counts; with "
-     "--json, one JSON document",
-     "A B",
-     2,
-     {},
-     2},
+     common::kPictureGroups},
+    common::kReverseOption,
+    common::kDiffOption,
 };
 
 constexpr std::string_view kUsage =
@@ -52,19 +36,13 @@ constexpr common::Tool kTool{
     .exitStatus =
         "  0  the report is complete, or a check stopped it (a header other than 1,\n"
         "     a weight other than 1.0 or 0.5); also the usage text, with no file;\n"
-        "     with --diff, no field differs\n"
-        "  1  the file cannot be opened or ends early, a document is refused (-r),\n"
-        "     or an option is unknown; with --diff, some field differs\n"
-        "  2  with --diff, a file cannot be opened, or the command line is refused\n",
+        "     with --diff, no field differs\n",
+    .exitStatusShared = common::kDumperExitFailures,
     .usage = kUsage,
 };
-
-int runDump(const common::CommandLine& line) {
-  return common::runDumper(line, skndump::kDumper);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  return common::handleCommandLine(argc, argv, kTool, runDump);
+  return common::handleCommandLine(argc, argv, kTool, common::runDumper<skndump::kDumper>);
 }
