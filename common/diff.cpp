@@ -6,9 +6,10 @@
 #include <cmath>
 #include <memory>
 
-#include "json_writer.hpp"
+#include "json_report.hpp"
 #include "number_text.hpp"
 #include "report.hpp"
+#include "utf8.hpp"
 
 namespace common {
 
@@ -219,11 +220,12 @@ class DiffReport {
   virtual bool finish(std::int64_t compared, std::int64_t differing) = 0;
 };
 
-// A name as the text report shows it, up to its first NUL; its bytes in hex when they hold one.
+// A name as the document gives its text, up to its first NUL, as a JSON string; with its bytes in
+// hex when the text does not hold them all (a NUL, bytes that are not UTF-8).
 void appendName(std::string& text, std::string_view bytes) {
-  const std::size_t shown = std::min(bytes.find('\0'), bytes.size());
-  text.append("\"").append(bytes.substr(0, shown)).append("\"");
-  if (shown == bytes.size()) return;
+  const std::string_view shown = bytes.substr(0, bytes.find('\0'));
+  appendJsonString(text, shown);
+  if (shown.size() == bytes.size() && withInvalidUtf8Replaced(shown) == shown) return;
   text += " (hex ";
   appendHexDigits(text, bytes);
   text += ')';
@@ -370,7 +372,7 @@ class JsonDiff final : public DiffReport {
         break;
       case Kind::real:
       case Kind::sample:
-        floatValue(side.real);
+        writeFloatValue(json_, side.real);
         break;
       case Kind::name:
         json_.key("value");
@@ -391,16 +393,6 @@ class JsonDiff final : public DiffReport {
       json_.number(side.frames);
     }
     json_.endObject();
-  }
-  // As the document gives a float: null when JSON cannot hold it, with which it is and its bits.
-  void floatValue(float value) {
-    json_.key("value");
-    json_.number(value);
-    if (std::isfinite(value)) return;
-    json_.key("nonFinite");
-    json_.string(std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
-    json_.key("bits");
-    json_.string(floatBitsText(value));
   }
   void endValue(const WalkEnd& end) {
     json_.key("value");

@@ -47,17 +47,20 @@ void JsonReport::integerField(std::string_view key, Span span, std::int64_t valu
   json_.endObject();
 }
 
+void writeFloatValue(JsonWriter& json, float value) {
+  json.key("value");
+  json.number(value);
+  // JSON has no NaN and no infinities.
+  if (std::isfinite(value)) return;
+  json.key("nonFinite");
+  json.string(std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
+  json.key("bits");
+  json.string(floatBitsText(value));
+}
+
 void JsonReport::floatField(std::string_view key, Span span, float value) {
   beginField(key, span);
-  json_.key("value");
-  json_.number(value);
-  // JSON has no NaN and no infinities.
-  if (!std::isfinite(value)) {
-    json_.key("nonFinite");
-    json_.string(std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
-    json_.key("bits");
-    json_.string(floatBitsText(value));
-  }
+  writeFloatValue(json_, value);
   json_.endObject();
 }
 

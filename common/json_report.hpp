@@ -29,6 +29,10 @@ struct EndMember {
   const std::string* fieldBytes = nullptr;
 };
 
+// A float's "value" as the documents give it: null when JSON cannot hold it, with "nonFinite"
+// saying which it is and its "bits".
+void writeFloatValue(JsonWriter& json, float value);
+
 class JsonReport {
  public:
   // Opens the document's object; everything else goes into it.

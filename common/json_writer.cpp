@@ -113,28 +113,32 @@ void JsonWriter::string(std::string_view bytes) {
   write({});
 }
 
-void JsonWriter::appendString(std::string_view bytes) {
-  buffer_ += '"';
+void appendJsonString(std::string& out, std::string_view bytes) {
+  out += '"';
   // Keys and most text are plain printable ASCII: they go in whole.
   if (std::all_of(bytes.begin(), bytes.end(), isPlainAscii)) {
-    buffer_.append(bytes);
-    buffer_ += '"';
+    out.append(bytes);
+    out += '"';
     return;
   }
   while (!bytes.empty()) {
     const std::size_t length = validUtf8Length(bytes);
     if (length == 0) {
-      buffer_ += kReplacementCharacter;
+      out += kReplacementCharacter;
       bytes.remove_prefix(1);
     } else if (length == 1) {
-      appendEscaped(buffer_, static_cast<unsigned char>(bytes[0]));
+      appendEscaped(out, static_cast<unsigned char>(bytes[0]));
       bytes.remove_prefix(1);
     } else {
-      buffer_.append(bytes.substr(0, length));
+      out.append(bytes.substr(0, length));
       bytes.remove_prefix(length);
     }
   }
-  buffer_ += '"';
+  out += '"';
+}
+
+void JsonWriter::appendString(std::string_view bytes) {
+  appendJsonString(buffer_, bytes);
 }
 
 void JsonWriter::hex(std::string_view bytes) {

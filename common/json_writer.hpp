@@ -18,6 +18,9 @@ namespace common {
 // containers takes its room once, at this depth, not a doubling at a time.
 constexpr std::size_t kUsualJsonDepth = 8;
 
+// Appends `bytes` as a JSON string: quoted, escaped, invalid UTF-8 replaced by U+FFFD.
+void appendJsonString(std::string& out, std::string_view bytes);
+
 class JsonWriter {
  public:
   explicit JsonWriter(std::FILE* out);

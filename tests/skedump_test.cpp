@@ -384,7 +384,7 @@ TEST(SkedumpReverse, TheDocumentFromStandardInput) {
 namespace {
 
 // Each difference once by its pointer, wherever it lies: a float, a longer name (not every field
-// after it), an added bone; the counts; the exit codes of cmp: 0 same, 1 different, 2 unreadable.
+// after it), an added bone; the counts; the exit codes of cmp: 0 same, 1 different, 2 trouble.
 TEST(SkedumpDiff, EachDifferenceOnceByItsPointer) {
   Bytes a;
   a.i32(1).i32(2).append(bone("root", 7)).append(bone("arm", 9));
@@ -409,6 +409,11 @@ TEST(SkedumpDiff, EachDifferenceOnceByItsPointer) {
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(missing.err, "***ERROR cannot open a: No such file or directory\n");
   EXPECT_EQ(missing.exitCode, 2);
+  // A refused command line is trouble too, not an answer.
+  const RunResult clash =
+      testing_support::runTool(TOOL_PATH, {"--diff", "a", "b", "-r"}, dir.path());
+  EXPECT_EQ(clash.err, "***ERROR --diff and --reverse do not go together: see skedump --help\n");
+  EXPECT_EQ(clash.exitCode, 2);
 }
 
 }  // namespace
