@@ -553,7 +553,10 @@ class Comparison {
     std::int64_t framesBefore = 0;
     int depth = 0;
     for (;;) {
-      if (a_.ended() || b_.ended()) return;
+      if (a_.ended() || b_.ended()) {
+        compared_ += framesBefore;
+        return;
+      }
       const WalkEvent& a = a_.peek();
       const WalkEvent& b = b_.peek();
       if (!sameItem(a, b) || !sameValue(a, b)) break;
