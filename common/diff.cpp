@@ -234,6 +234,11 @@ void appendName(std::string& text, std::string_view bytes) {
 void appendEnd(std::string& text, const WalkEnd& end) {
   text += end.outcome;
   if (!end.pointer.empty()) text.append(" in ").append(end.pointer);
+  if (!end.fieldBytes.empty()) {
+    text += " (holding ";
+    appendHexDigits(text, end.fieldBytes);
+    text += ')';
+  }
   if (end.unreadCount == 0) return;
   text.append(" and ").append(std::to_string(end.unreadCount)).append(" bytes unread (");
   appendHexDigits(text, end.unreadFirstBytes);
@@ -401,6 +406,10 @@ class JsonDiff final : public DiffReport {
       json_.key("at");
       json_.string(end.pointer);
     }
+    if (!end.fieldBytes.empty()) {
+      json_.key("fieldBytes");
+      json_.hex(end.fieldBytes);
+    }
     json_.key("unread");
     json_.number(static_cast<std::int64_t>(end.unreadCount));
     json_.key("firstBytes");
@@ -434,8 +443,8 @@ bool sameItem(const WalkEvent& a, const WalkEvent& b) {
 }
 
 bool sameEnd(const WalkEnd& a, const WalkEnd& b) {
-  return a.outcome == b.outcome && a.pointer == b.pointer && a.unreadCount == b.unreadCount &&
-         a.unreadFirstBytes == b.unreadFirstBytes;
+  return a.outcome == b.outcome && a.pointer == b.pointer && a.fieldBytes == b.fieldBytes &&
+         a.unreadCount == b.unreadCount && a.unreadFirstBytes == b.unreadFirstBytes;
 }
 
 // The two walks followed in step, each difference handed to the report as it is found.
@@ -588,7 +597,9 @@ class Comparison {
       samplesDiffer = true;
       report({.field = stream, .frame = a.frame(), .a = sampleSide(a), .b = sampleSide(b)});
     }
-    if (!samplesDiffer && !a_.ended() && !b_.ended()) report(otherCoding);
+    // The codings parted at two events that differ: as far as both were read, the samples are
+    // the same.
+    if (!samplesDiffer) report(otherCoding);
   }
 
   // The frames from `frames`' current one on, which only one file has: reported once.

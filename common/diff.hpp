@@ -43,6 +43,7 @@ struct WalkEnd {
   std::string outcome = {};
   std::string pointer = {};  // of the field it stopped at, if any
   std::uint64_t offset = 0;
+  std::string fieldBytes = {};  // of the field it ends in, as far as the file holds it
   std::uint64_t unreadCount = 0;
   std::string unreadFirstBytes = {};
 };
@@ -133,6 +134,7 @@ class WalkRecorder final : public DumpPrinter<Outcome> {
     channel_.finish({.outcome = outcomeNames_[static_cast<std::size_t>(ending.outcome)],
                      .pointer = ending.pointer,
                      .offset = ending.offset,
+                     .fieldBytes = ending.fieldBytes,
                      .unreadCount = ending.unread.count,
                      .unreadFirstBytes = ending.unread.firstBytes});
   }

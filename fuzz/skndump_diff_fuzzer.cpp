@@ -1,7 +1,7 @@
 // Fuzzing harness for skndump --diff: compares each input with itself, which must show no
-// difference, and with a copy of it changed in one byte and one cut short, which must end with 0
-// or 1 and a valid document. A harness of its own: two walks on threads of their own cost the
-// dump's harness most of its speed.
+// difference, and with a copy of it changed in one byte and one cut short, which must differ,
+// with a valid document. A harness of its own: two walks on threads of their own cost the dump's
+// harness most of its speed.
 
 #include <cstdint>
 
