@@ -70,8 +70,6 @@ class SvgPrinter final : public Printer {
       frames_ = static_cast<std::int32_t>(value);
     } else if (&field == &kPrecision) {
       headings(value);
-    } else if (&field == &kControlWord) {
-      run_ = splitControlWord(static_cast<std::uint16_t>(value));
     }
   }
   void name(const Field&, Span, std::string_view bytes) override {
@@ -80,11 +78,10 @@ class SvgPrinter final : public Printer {
     svg_.text(bytes.substr(0, bytes.find('\0')));
     svg_.end("text");
   }
-  void real(const Field&, Span, float value) override {
-    const std::int64_t count = run_.repeat ? run_.length : 1;
-    if (run_.repeat) drawRepeat(nextFrame_, nextFrame_ + count - 1, value);
-    for (std::int64_t i = 0; i < count; ++i) place(nextFrame_ + i, value);
-    nextFrame_ += count;
+  void sample(const Field& field, Span, float value, int frames) override {
+    if (&field == &kRepeatedSample) drawRepeat(nextFrame_, nextFrame_ + frames - 1, value);
+    for (std::int64_t i = 0; i < frames; ++i) place(nextFrame_ + i, value);
+    nextFrame_ += frames;
   }
 
   void end(const Ending& ending) override {
@@ -302,7 +299,6 @@ class SvgPrinter final : public Printer {
   std::int64_t bone_ = 0;    // the bone being read, 0 for none
   int component_ = 0;
   std::int32_t frames_ = 0;
-  ControlWord run_{};
   std::int64_t nextFrame_ = 1;
   bool panelOpen_ = false;
   std::string points_;  // of a panel that draws every sample

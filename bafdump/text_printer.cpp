@@ -37,16 +37,14 @@ class TextPrinter final : public common::TextReport<Outcome> {
       printLine(value, "\t// precision (number of bits in matissa)");
     } else if (&field == &kComponentPrefix) {
       printLine("\t// component: ", component_, "  Bone: ", bone_);
-    } else if (&field == &kControlWord) {
-      run_ = splitControlWord(static_cast<std::uint16_t>(value));
     }
   }
   void name(const Field&, Span, std::string_view bytes) override {
     // Up to the first NUL, never beyond the name's own length.
     printLine(bytes.substr(0, bytes.find('\0')));
   }
-  void real(const Field&, Span, float value) override {
-    for (int i = 0; i < (run_.repeat ? run_.length : 1); ++i) printLine(value);
+  void sample(const Field&, Span, float value, int frames) override {
+    for (int i = 0; i < frames; ++i) printLine(value);
   }
 
   void end(const Ending& ending) override {
@@ -85,7 +83,6 @@ class TextPrinter final : public common::TextReport<Outcome> {
   // The bone and component being read, for error lines; 0 for none.
   std::int64_t bone_ = 0;
   int component_ = 0;
-  ControlWord run_{};
 };
 
 }  // namespace

@@ -14,8 +14,8 @@
 namespace common {
 
 WalkEvent& EventChannel::add() {
-  if (!filling_.empty()) fillingNameBytes_ += filling_.back().bytes.size();
-  if (filling_.size() == kBatchEvents || fillingNameBytes_ >= kBatchNameBytes) handOver();
+  if (!filling_.empty()) fillingBytes_ += filling_.back().bytes.size();
+  if (filling_.size() == kBatchEvents || fillingBytes_ >= kBatchBytes) handOver();
   return filling_.emplace_back();
 }
 
@@ -31,7 +31,7 @@ void EventChannel::handOver() {
     spare_.pop_back();
     filling_.clear();
   }
-  fillingNameBytes_ = 0;
+  fillingBytes_ = 0;
   changed_.notify_all();
 }
 
@@ -66,6 +66,11 @@ void EventChannel::abandon() {
 namespace {
 
 using Kind = WalkEvent::Kind;
+
+// How an event moves the depth of the scopes open.
+int depthChange(Kind kind) {
+  return kind == Kind::open ? 1 : kind == Kind::close ? -1 : 0;
+}
 
 // One file's walk as the comparison follows it: the next event, and where it stands in the
 // file's document.
@@ -109,7 +114,7 @@ class Side {
     do {
       const Kind kind = peek().kind;
       if (ended()) return;
-      depth += kind == Kind::open ? 1 : kind == Kind::close ? -1 : 0;
+      depth += depthChange(kind);
       take();
     } while (depth > 0);
   }
@@ -158,7 +163,7 @@ class Frames {
         side_.take();
         return false;
       }
-      depth_ += event.kind == Kind::open ? 1 : event.kind == Kind::close ? -1 : 0;
+      depth_ += depthChange(event.kind);
       const bool frames = event.kind == Kind::sample && event.integer > 0;
       if (frames) {
         value_ = event.real;
@@ -569,7 +574,7 @@ class Comparison {
       const WalkEvent& a = a_.peek();
       const WalkEvent& b = b_.peek();
       if (!sameItem(a, b) || !sameValue(a, b)) break;
-      depth += a.kind == Kind::open ? 1 : a.kind == Kind::close ? -1 : 0;
+      depth += depthChange(a.kind);
       if (a.kind == Kind::sample) framesBefore += a.integer;
       a_.take();
       b_.take();

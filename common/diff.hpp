@@ -68,7 +68,7 @@ class EventChannel {
 
  private:
   static constexpr std::size_t kBatchEvents = 4096;
-  static constexpr std::size_t kBatchNameBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
   static constexpr std::size_t kWaitingBatches = 2;
 
   void handOver();
@@ -81,8 +81,8 @@ class EventChannel {
   WalkEnd end_;
   std::vector<std::vector<WalkEvent>> spare_;  // taken, for the walk to fill again
   std::vector<WalkEvent> filling_;             // the walk's
-  std::size_t fillingNameBytes_ = 0;
-  std::vector<WalkEvent> taking_;  // the comparison's
+  std::size_t fillingBytes_ = 0;               // of names and of the bytes after the last field
+  std::vector<WalkEvent> taking_;              // the comparison's
   std::size_t taken_ = 0;
 };
 
